@@ -8,7 +8,8 @@
 // memory buffers or pack entries.
 
 // Resolves an asset name to what the file interface opens: a disk path,
-// "?mem:..." or "?pak:...". Empty when the name cannot be resolved.
+// a pack locator "@index:offset,size" or a memory locator "&address,size".
+// Empty when the name does not resolve.
 TString ResolveAssetPath(const TString& name, bool mustExist);
 bool AssetExists(const TString& name);
 

@@ -1,0 +1,38 @@
+#include "os/FileMapping.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool OsFileMapping::Open(const std::string& path)
+{
+    Close();
+    if (path.empty())
+        return false;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) {
+        close(fd);
+        return false;
+    }
+    size_t size = static_cast<size_t>(st.st_size);
+    void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    // The mapping stays valid after the descriptor is closed.
+    close(fd);
+    if (view == MAP_FAILED)
+        return false;
+    m_data = static_cast<const uint8_t*>(view);
+    m_size = static_cast<uint64_t>(size);
+    return true;
+}
+
+void OsFileMapping::Close()
+{
+    if (m_data)
+        munmap(const_cast<uint8_t*>(m_data), static_cast<size_t>(m_size));
+    m_data = nullptr;
+    m_size = 0;
+}
