@@ -105,7 +105,7 @@ Token TXmlReader::ReadToken()
     Token token;
     if (mPendingSlash) {
         mPendingSlash = false;
-        token.text = "/";
+        token.text.push_back('/');
         return token;
     }
     uint8_t group[4];
