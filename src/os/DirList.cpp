@@ -8,30 +8,30 @@
 bool OsDirList::Open(const std::string& path)
 {
     Close();
-    m_error = 0;
+    mError = 0;
     if (path.empty()) {
-        m_error = ENOENT;
+        mError = ENOENT;
         return false;
     }
     DIR* dir = opendir(path.c_str());
     if (!dir) {
-        m_error = errno;
+        mError = errno;
         return false;
     }
-    m_dir = dir;
-    m_path = path;
-    if (m_path.back() != '/')
-        m_path += '/';
+    mDir = dir;
+    mPath = path;
+    if (mPath.back() != '/')
+        mPath += '/';
     return true;
 }
 
 bool OsDirList::Next(OsDirEntry& entry)
 {
-    while (m_dir) {
+    while (mDir) {
         errno = 0;
-        struct dirent* d = readdir(static_cast<DIR*>(m_dir));
+        struct dirent* d = readdir(static_cast<DIR*>(mDir));
         if (!d) {
-            m_error = errno;
+            mError = errno;
             Close();
             return false;
         }
@@ -44,7 +44,7 @@ bool OsDirList::Next(OsDirEntry& entry)
             entry.isFolder = false;
         } else {
             struct stat st;
-            entry.isFolder = stat((m_path + entry.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+            entry.isFolder = stat((mPath + entry.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         }
         return true;
     }
@@ -53,9 +53,9 @@ bool OsDirList::Next(OsDirEntry& entry)
 
 void OsDirList::Close()
 {
-    if (m_dir)
-        closedir(static_cast<DIR*>(m_dir));
-    m_dir = nullptr;
+    if (mDir)
+        closedir(static_cast<DIR*>(mDir));
+    mDir = nullptr;
 }
 
 bool OsFolderId(const std::string& path, uint64_t* device, uint64_t* inode)

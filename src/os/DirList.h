@@ -22,13 +22,13 @@ public:
     // Gives the next entry; false (and the listing closed) after the last.
     bool Next(OsDirEntry& entry);
     void Close();
-    bool IsOpen() const { return m_dir != nullptr; }
-    int LastError() const { return m_error; }
+    bool IsOpen() const { return mDir != nullptr; }
+    int LastError() const { return mError; }
 
 private:
-    void* m_dir = nullptr; // DIR*
-    std::string m_path;
-    int m_error = 0;
+    void* mDir = nullptr; // DIR*
+    std::string mPath;
+    int mError = 0;
 };
 
 // Identity of a folder (device and inode, links followed), used to notice

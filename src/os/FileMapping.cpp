@@ -24,15 +24,15 @@ bool OsFileMapping::Open(const std::string& path)
     close(fd);
     if (view == MAP_FAILED)
         return false;
-    m_data = static_cast<const uint8_t*>(view);
-    m_size = static_cast<uint64_t>(size);
+    mData = static_cast<const uint8_t*>(view);
+    mSize = static_cast<uint64_t>(size);
     return true;
 }
 
 void OsFileMapping::Close()
 {
-    if (m_data)
-        munmap(const_cast<uint8_t*>(m_data), static_cast<size_t>(m_size));
-    m_data = nullptr;
-    m_size = 0;
+    if (mData)
+        munmap(const_cast<uint8_t*>(mData), static_cast<size_t>(mSize));
+    mData = nullptr;
+    mSize = 0;
 }

@@ -16,11 +16,11 @@ public:
     bool Open(const std::string& path);
     void Close();
 
-    bool IsOpen() const { return m_data != nullptr; }
-    const uint8_t* Data() const { return m_data; }
-    uint64_t Size() const { return m_size; }
+    bool IsOpen() const { return mData != nullptr; }
+    const uint8_t* Data() const { return mData; }
+    uint64_t Size() const { return mSize; }
 
 private:
-    const uint8_t* m_data = nullptr;
-    uint64_t m_size = 0;
+    const uint8_t* mData = nullptr;
+    uint64_t mSize = 0;
 };

@@ -28,10 +28,10 @@ public:
     void RestoreAll();
 
     // Entries, dead ones included.
-    size_t GetEntryCount() const { return m_assets.size(); }
+    size_t GetEntryCount() const { return mAssets.size(); }
 
 private:
-    std::map<TString, std::weak_ptr<TAsset>> m_assets;
+    std::map<TString, std::weak_ptr<TAsset>> mAssets;
 };
 
 // The application's asset manager; null before the application sets one.

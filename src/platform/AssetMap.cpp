@@ -32,14 +32,14 @@ std::shared_ptr<TAsset> TAssetMap::GetAsset(const TString& name)
     TString key = name;
     key.Replace("\\", "/", TString::kAll);
 
-    const auto cached = m_assets.find(key);
-    if (cached != m_assets.end())
+    const auto cached = mAssets.find(key);
+    if (cached != mAssets.end())
         return cached->second;
 
     for (const auto& [order, loader] : Loaders()) {
         std::shared_ptr<TAsset> asset = loader(key);
         if (asset) {
-            m_assets[key] = asset;
+            mAssets[key] = asset;
             return asset;
         }
     }

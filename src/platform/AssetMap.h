@@ -50,5 +50,5 @@ public:
 private:
     std::shared_ptr<TAsset> GetAssetOfKind(const TString& name, TAssetClassId soundClass);
 
-    std::map<TString, std::shared_ptr<TAsset>> m_assets;
+    std::map<TString, std::shared_ptr<TAsset>> mAssets;
 };

@@ -211,9 +211,9 @@ void StoreBigEndian(uint8_t* b, uint32_t v)
 }  // namespace
 
 TBlowfish::TBlowfish()
-    : m_p(new uint32_t[18])
+    : mP(new uint32_t[18])
 {
-    for (auto& s : m_s)
+    for (auto& s : mS)
         s.reset(new uint32_t[256]);
     SetKey(nullptr, 0);
 }
@@ -222,9 +222,9 @@ TBlowfish::~TBlowfish() = default;
 
 void TBlowfish::SetKey(const uint8_t* key, size_t length)
 {
-    std::memcpy(m_p.get(), kInitP, sizeof(kInitP));
+    std::memcpy(mP.get(), kInitP, sizeof(kInitP));
     for (int i = 0; i < 4; ++i)
-        std::memcpy(m_s[i].get(), kInitS[i], sizeof(kInitS[i]));
+        std::memcpy(mS[i].get(), kInitS[i], sizeof(kInitS[i]));
 
     if (key && length > 0) {
         size_t k = 0;
@@ -234,17 +234,17 @@ void TBlowfish::SetKey(const uint8_t* key, size_t length)
                 word = (word << 8) | key[k];
                 k = (k + 1) % length;
             }
-            m_p[i] ^= word;
+            mP[i] ^= word;
         }
     }
 
     uint32_t left = 0, right = 0;
     for (int i = 0; i < 18; i += 2) {
         EncryptBlock(left, right);
-        m_p[i] = left;
-        m_p[i + 1] = right;
+        mP[i] = left;
+        mP[i + 1] = right;
     }
-    for (auto& s : m_s) {
+    for (auto& s : mS) {
         for (int i = 0; i < 256; i += 2) {
             EncryptBlock(left, right);
             s[i] = left;
@@ -255,20 +255,20 @@ void TBlowfish::SetKey(const uint8_t* key, size_t length)
 
 uint32_t TBlowfish::F(uint32_t x) const
 {
-    return ((m_s[0][x >> 24] + m_s[1][(x >> 16) & 0xFF]) ^ m_s[2][(x >> 8) & 0xFF]) + m_s[3][x & 0xFF];
+    return ((mS[0][x >> 24] + mS[1][(x >> 16) & 0xFF]) ^ mS[2][(x >> 8) & 0xFF]) + mS[3][x & 0xFF];
 }
 
 void TBlowfish::EncryptBlock(uint32_t& left, uint32_t& right) const
 {
     uint32_t l = left, r = right;
     for (int i = 0; i < 16; i += 2) {
-        l ^= m_p[i];
+        l ^= mP[i];
         r ^= F(l);
-        r ^= m_p[i + 1];
+        r ^= mP[i + 1];
         l ^= F(r);
     }
-    l ^= m_p[16];
-    r ^= m_p[17];
+    l ^= mP[16];
+    r ^= mP[17];
     left = r;
     right = l;
 }
@@ -277,13 +277,13 @@ void TBlowfish::DecryptBlock(uint32_t& left, uint32_t& right) const
 {
     uint32_t l = left, r = right;
     for (int i = 17; i > 1; i -= 2) {
-        l ^= m_p[i];
+        l ^= mP[i];
         r ^= F(l);
-        r ^= m_p[i - 1];
+        r ^= mP[i - 1];
         l ^= F(r);
     }
-    l ^= m_p[1];
-    r ^= m_p[0];
+    l ^= mP[1];
+    r ^= mP[0];
     left = r;
     right = l;
 }

@@ -30,6 +30,6 @@ public:
 private:
     uint32_t F(uint32_t x) const;
 
-    std::unique_ptr<uint32_t[]> m_p;     // 18 words
-    std::unique_ptr<uint32_t[]> m_s[4];  // 256 words each
+    std::unique_ptr<uint32_t[]> mP;     // 18 words
+    std::unique_ptr<uint32_t[]> mS[4];  // 256 words each
 };

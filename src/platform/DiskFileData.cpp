@@ -50,55 +50,55 @@ bool TDiskFileData::Open(const char* name, int mode)
     if (fl != -1)
         fcntl(fd, F_SETFL, fl & ~O_NONBLOCK);
 
-    m_file = fdopen(fd, streamMode);
-    if (m_file == nullptr) {
+    mFile = fdopen(fd, streamMode);
+    if (mFile == nullptr) {
         ::close(fd);
         return false;
     }
-    m_text = (mode == kFileReadText);
-    m_lastByte = -1;
+    mText = (mode == kFileReadText);
+    mLastByte = -1;
     return true;
 }
 
 void TDiskFileData::Close()
 {
-    if (m_file != nullptr) {
-        fclose(m_file);
-        m_file = nullptr;
+    if (mFile != nullptr) {
+        fclose(mFile);
+        mFile = nullptr;
     }
-    m_lastByte = -1;
+    mLastByte = -1;
 }
 
 void TDiskFileData::Unget()
 {
-    if (m_file != nullptr && m_lastByte != -1)
-        ungetc(m_lastByte, m_file);
-    m_lastByte = -1;
+    if (mFile != nullptr && mLastByte != -1)
+        ungetc(mLastByte, mFile);
+    mLastByte = -1;
 }
 
 void TDiskFileData::Seek(int32_t offset, int origin)
 {
-    if (m_file == nullptr)
+    if (mFile == nullptr)
         return;
     int whence = SEEK_SET;
     if (origin == kSeekCurrent)
         whence = SEEK_CUR;
     else if (origin == kSeekEnd)
         whence = SEEK_END;
-    fseek(m_file, offset, whence);
+    fseek(mFile, offset, whence);
     // The stream forgets a pushed-back byte on a seek; so do we.
-    m_lastByte = -1;
+    mLastByte = -1;
 }
 
 uint32_t TDiskFileData::GetSize()
 {
-    if (m_file == nullptr)
+    if (mFile == nullptr)
         return 0;
-    long here = ftell(m_file);
-    if (here < 0 || fseek(m_file, 0, SEEK_END) != 0)
+    long here = ftell(mFile);
+    if (here < 0 || fseek(mFile, 0, SEEK_END) != 0)
         return 0;
-    long size = ftell(m_file);
-    fseek(m_file, here, SEEK_SET);
+    long size = ftell(mFile);
+    fseek(mFile, here, SEEK_SET);
     if (size < 0)
         return 0;
     if (static_cast<unsigned long>(size) > UINT32_MAX)
@@ -108,9 +108,9 @@ uint32_t TDiskFileData::GetSize()
 
 int32_t TDiskFileData::Tell()
 {
-    if (m_file == nullptr)
+    if (mFile == nullptr)
         return 0;
-    long pos = ftell(m_file);
+    long pos = ftell(mFile);
     if (pos > INT32_MAX)
         return INT32_MAX;
     return static_cast<int32_t>(pos);
@@ -118,18 +118,18 @@ int32_t TDiskFileData::Tell()
 
 uint32_t TDiskFileData::Read(void* buffer, uint32_t count)
 {
-    if (m_file == nullptr || buffer == nullptr || count == 0)
+    if (mFile == nullptr || buffer == nullptr || count == 0)
         return 0;
     uint8_t* out = static_cast<uint8_t*>(buffer);
     uint32_t stored = 0;
-    if (!m_text) {
-        stored = static_cast<uint32_t>(fread(out, 1, count, m_file));
+    if (!mText) {
+        stored = static_cast<uint32_t>(fread(out, 1, count, mFile));
     } else {
         // Read, squeeze out carriage returns, and top up until the request
         // is met or the stream runs dry.
         while (stored < count) {
             uint32_t want = count - stored;
-            uint32_t got = static_cast<uint32_t>(fread(out + stored, 1, want, m_file));
+            uint32_t got = static_cast<uint32_t>(fread(out + stored, 1, want, mFile));
             uint32_t kept = 0;
             for (uint32_t i = 0; i < got; ++i) {
                 uint8_t c = out[stored + i];
@@ -142,20 +142,20 @@ uint32_t TDiskFileData::Read(void* buffer, uint32_t count)
         }
     }
     if (stored > 0)
-        m_lastByte = out[stored - 1];
+        mLastByte = out[stored - 1];
     return stored;
 }
 
 uint32_t TDiskFileData::Write(const void* buffer, uint32_t count)
 {
-    if (m_file == nullptr || buffer == nullptr || count == 0)
+    if (mFile == nullptr || buffer == nullptr || count == 0)
         return 0;
-    return static_cast<uint32_t>(fwrite(buffer, 1, count, m_file));
+    return static_cast<uint32_t>(fwrite(buffer, 1, count, mFile));
 }
 
 bool TDiskFileData::Eof()
 {
-    if (m_file == nullptr)
+    if (mFile == nullptr)
         return true;
-    return feof(m_file) != 0;
+    return feof(mFile) != 0;
 }

@@ -22,7 +22,7 @@ public:
     bool Eof() override;
 
 private:
-    FILE* m_file = nullptr;
-    int m_lastByte = -1;   // last byte read, for Unget; -1 when none
-    bool m_text = false;   // text read mode
+    FILE* mFile = nullptr;
+    int mLastByte = -1;   // last byte read, for Unget; -1 when none
+    bool mText = false;   // text read mode
 };

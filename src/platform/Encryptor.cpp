@@ -26,13 +26,13 @@ TString TEncryptor::NormaliseKey(const TString& keyText)
 }
 
 TEncryptor::TEncryptor(const TString& keyText)
-    : m_cipher(new TBlowfish)
+    : mCipher(new TBlowfish)
 {
     const TString key = NormaliseKey(keyText);
     if (!IsBase64Text(key.c_str(), key.Length()))
         WriteLog("TEncryptor: the key text has characters outside Base64");
     const std::vector<uint8_t> bytes = Base64Decode(key.c_str(), key.Length());
-    m_cipher->SetKey(bytes.data(), bytes.size());
+    mCipher->SetKey(bytes.data(), bytes.size());
 }
 
 TEncryptor::~TEncryptor() = default;
@@ -53,7 +53,7 @@ uint32_t TEncryptor::Encrypt(const void* source, uint32_t length, void* dest, ui
     if (length)
         std::memcpy(buffer.data(), source, length);
     for (size_t at = 0; at < buffer.size(); at += TBlowfish::kBlockSize)
-        m_cipher->EncryptBlock(buffer.data() + at);
+        mCipher->EncryptBlock(buffer.data() + at);
 
     if (asText) {
         const std::string text = Base64Encode(buffer.data(), buffer.size());
@@ -61,7 +61,7 @@ uint32_t TEncryptor::Encrypt(const void* source, uint32_t length, void* dest, ui
     } else {
         std::memcpy(dest, buffer.data(), buffer.size());
     }
-    m_lastLength = uint32_t(needed);
+    mLastLength = uint32_t(needed);
     return 0;
 }
 
@@ -77,7 +77,7 @@ uint32_t TEncryptor::Decrypt(const void* source, uint32_t length, void* dest, ui
     const size_t inputLength = buffer.size();
     buffer.resize((inputLength + 7) / 8 * 8, 0);
     for (size_t at = 0; at < buffer.size(); at += TBlowfish::kBlockSize)
-        m_cipher->DecryptBlock(buffer.data() + at);
+        mCipher->DecryptBlock(buffer.data() + at);
 
     // The pad count is the last input byte, signed; a count that would make
     // the plain length negative or longer than the input gives 0 bytes.
@@ -92,6 +92,6 @@ uint32_t TEncryptor::Decrypt(const void* source, uint32_t length, void* dest, ui
         return plain;
     if (plain)
         std::memcpy(dest, buffer.data(), plain);
-    m_lastLength = plain;
+    mLastLength = plain;
     return 0;
 }

@@ -30,12 +30,12 @@ public:
     uint32_t Decrypt(const void* source, uint32_t length, void* dest, uint32_t capacity, bool fromText);
 
     // Length of the last output that was copied.
-    uint32_t GetLastLength() const { return m_lastLength; }
+    uint32_t GetLastLength() const { return mLastLength; }
 
     // The 12-character key text that the key bytes are decoded from.
     static TString NormaliseKey(const TString& keyText);
 
 private:
-    std::unique_ptr<TBlowfish> m_cipher;
-    uint32_t m_lastLength = 0;
+    std::unique_ptr<TBlowfish> mCipher;
+    uint32_t mLastLength = 0;
 };

@@ -54,16 +54,16 @@ bool TFileHandle::Open(const TString& name, int mode)
         return false;
 
     if (path[0] == '@') {
-        m_data = std::make_unique<TFlatFileMap>();
+        mData = std::make_unique<TFlatFileMap>();
     } else if (path[0] == '&') {
-        m_data = std::make_unique<TMemoryFile>();
+        mData = std::make_unique<TMemoryFile>();
     } else {
         if (IsFileWriteMode(mode))
             CreateFoldersFor(path);
-        m_data = std::make_unique<TDiskFileData>();
+        mData = std::make_unique<TDiskFileData>();
     }
-    if (!m_data->Open(path, mode)) {
-        m_data.reset();
+    if (!mData->Open(path, mode)) {
+        mData.reset();
         return false;
     }
     return true;
@@ -71,44 +71,44 @@ bool TFileHandle::Open(const TString& name, int mode)
 
 void TFileHandle::Close()
 {
-    m_data.reset();
+    mData.reset();
 }
 
 bool TFileHandle::Eof()
 {
-    return m_data ? m_data->Eof() : true;
+    return mData ? mData->Eof() : true;
 }
 
 void TFileHandle::Seek(int32_t offset, int origin)
 {
-    if (m_data)
-        m_data->Seek(offset, origin);
+    if (mData)
+        mData->Seek(offset, origin);
 }
 
 uint32_t TFileHandle::GetSize()
 {
-    return m_data ? m_data->GetSize() : 0;
+    return mData ? mData->GetSize() : 0;
 }
 
 int32_t TFileHandle::Tell()
 {
-    return m_data ? m_data->Tell() : -1;
+    return mData ? mData->Tell() : -1;
 }
 
 uint32_t TFileHandle::Read(void* buffer, uint32_t count)
 {
-    return m_data ? m_data->Read(buffer, count) : 0;
+    return mData ? mData->Read(buffer, count) : 0;
 }
 
 uint32_t TFileHandle::Write(const void* buffer, uint32_t count)
 {
-    return m_data ? m_data->Write(buffer, count) : 0;
+    return mData ? mData->Write(buffer, count) : 0;
 }
 
 void TFileHandle::Unget()
 {
-    if (m_data)
-        m_data->Unget();
+    if (mData)
+        mData->Unget();
 }
 
 TFileHandle* OpenAssetFile(const TString& name, int mode)

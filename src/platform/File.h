@@ -19,7 +19,7 @@ public:
     // FileData.h. Closes what was open before; on failure the handle is empty.
     bool Open(const TString& name, int mode);
     void Close();
-    bool IsOpen() const { return m_data != nullptr; }
+    bool IsOpen() const { return mData != nullptr; }
 
     bool Eof();                                      // true when empty
     void Seek(int32_t offset, int origin);           // origins of FileData.h
@@ -30,7 +30,7 @@ public:
     void Unget();
 
 private:
-    std::unique_ptr<TFileData> m_data;
+    std::unique_ptr<TFileData> mData;
 };
 
 // Null when the name does not open.

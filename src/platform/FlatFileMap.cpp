@@ -35,43 +35,43 @@ bool TFlatFileMap::Open(const char* locator, int mode)
         return false;
     }
 
-    m_view.base = data + offset;
-    m_view.size = static_cast<uint32_t>(size);
-    m_view.position = 0;
-    m_view.mode = static_cast<uint32_t>(NormalizeFileMode(mode));
+    mView.base = data + offset;
+    mView.size = static_cast<uint32_t>(size);
+    mView.position = 0;
+    mView.mode = static_cast<uint32_t>(NormalizeFileMode(mode));
     return true;
 }
 
 void TFlatFileMap::Close()
 {
-    m_view.Clear();
+    mView.Clear();
 }
 
 void TFlatFileMap::Unget()
 {
     // Nothing was read at the start; stepping back would wrap to the end.
-    if (m_view.position > 0)
-        m_view.Seek(-1, kSeekCurrent);
+    if (mView.position > 0)
+        mView.Seek(-1, kSeekCurrent);
 }
 
 void TFlatFileMap::Seek(int32_t offset, int origin)
 {
-    m_view.Seek(offset, origin);
+    mView.Seek(offset, origin);
 }
 
 uint32_t TFlatFileMap::GetSize()
 {
-    return m_view.size;
+    return mView.size;
 }
 
 int32_t TFlatFileMap::Tell()
 {
-    return static_cast<int32_t>(m_view.position);
+    return static_cast<int32_t>(mView.position);
 }
 
 uint32_t TFlatFileMap::Read(void* buffer, uint32_t count)
 {
-    return m_view.Read(buffer, count);
+    return mView.Read(buffer, count);
 }
 
 uint32_t TFlatFileMap::Write(const void*, uint32_t)
@@ -81,5 +81,5 @@ uint32_t TFlatFileMap::Write(const void*, uint32_t)
 
 bool TFlatFileMap::Eof()
 {
-    return m_view.position == m_view.size;
+    return mView.position == mView.size;
 }

@@ -22,5 +22,5 @@ public:
     bool Eof() override;
 
 private:
-    TMemoryView m_view;
+    TMemoryView mView;
 };

@@ -2,16 +2,16 @@
 
 bool TFolderScan::Open(const char* path)
 {
-    m_list.Close();
+    mList.Close();
     if (!path)
         return false;
-    return m_list.Open(path);
+    return mList.Open(path);
 }
 
 bool TFolderScan::Next(TString& name, bool* isFolder)
 {
     OsDirEntry entry;
-    while (m_list.Next(entry)) {
+    while (mList.Next(entry)) {
         if (!isFolder && entry.isFolder)
             continue;
         name = TString(entry.name.c_str(), static_cast<uint32_t>(entry.name.size()));

@@ -13,7 +13,7 @@ public:
     // Closes any listing still open; a null path leaves the listing empty.
     // False when the folder cannot be listed (see LastError).
     bool Open(const char* path);
-    void Close() { m_list.Close(); }
+    void Close() { mList.Close(); }
 
     // Gives the next entry's name ("." and ".." left out). Without a flag
     // pointer folders are passed over; with one, it tells whether the entry
@@ -21,8 +21,8 @@ public:
     bool Next(TString& name, bool* isFolder = nullptr);
 
     // errno of a failed Open, 0 otherwise.
-    int LastError() const { return m_list.LastError(); }
+    int LastError() const { return mList.LastError(); }
 
 private:
-    OsDirList m_list;
+    OsDirList mList;
 };

@@ -88,43 +88,43 @@ bool TMemoryFile::Open(const char* locator, int mode)
     }
     if (address == 0 && size != 0)
         return false;
-    m_view.base = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(address));
-    m_view.size = static_cast<uint32_t>(size);
-    m_view.position = 0;
-    m_view.mode = static_cast<uint32_t>(mode);
+    mView.base = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(address));
+    mView.size = static_cast<uint32_t>(size);
+    mView.position = 0;
+    mView.mode = static_cast<uint32_t>(mode);
     return true;
 }
 
 void TMemoryFile::Close()
 {
-    m_view.Clear();
+    mView.Clear();
 }
 
 void TMemoryFile::Unget()
 {
     // Nothing was read at the start; stepping back would wrap to the end.
-    if (m_view.position > 0)
-        m_view.Seek(-1, kSeekCurrent);
+    if (mView.position > 0)
+        mView.Seek(-1, kSeekCurrent);
 }
 
 void TMemoryFile::Seek(int32_t offset, int origin)
 {
-    m_view.Seek(offset, origin);
+    mView.Seek(offset, origin);
 }
 
 uint32_t TMemoryFile::GetSize()
 {
-    return m_view.size;
+    return mView.size;
 }
 
 int32_t TMemoryFile::Tell()
 {
-    return static_cast<int32_t>(m_view.position);
+    return static_cast<int32_t>(mView.position);
 }
 
 uint32_t TMemoryFile::Read(void* buffer, uint32_t count)
 {
-    return m_view.Read(buffer, count);
+    return mView.Read(buffer, count);
 }
 
 uint32_t TMemoryFile::Write(const void*, uint32_t)
@@ -134,5 +134,5 @@ uint32_t TMemoryFile::Write(const void*, uint32_t)
 
 bool TMemoryFile::Eof()
 {
-    return m_view.position == m_view.size;
+    return mView.position == mView.size;
 }

@@ -41,5 +41,5 @@ public:
     bool Eof() override;
 
 private:
-    TMemoryView m_view;
+    TMemoryView mView;
 };

@@ -118,24 +118,24 @@ bool TFileMapData::Open(const TString& name)
     TString full = GetFullPath(path);
     if (full.IsEmpty())
         return false;
-    return m_mapping.Open(full.c_str());
+    return mMapping.Open(full.c_str());
 }
 
 bool TFileMapHandler::Open(const TString& name)
 {
-    m_name = name;
-    m_data = std::make_shared<TFileMapData>();
-    return m_data->Open(name);
+    mName = name;
+    mData = std::make_shared<TFileMapData>();
+    return mData->Open(name);
 }
 
 const uint8_t* TFileMapHandler::GetData() const
 {
-    return m_data ? m_data->GetData() : nullptr;
+    return mData ? mData->GetData() : nullptr;
 }
 
 uint64_t TFileMapHandler::GetSize() const
 {
-    return m_data ? m_data->GetSize() : 0;
+    return mData ? mData->GetSize() : 0;
 }
 
 void MountFlatFiles(const TString& folder)

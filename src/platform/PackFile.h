@@ -17,13 +17,13 @@ public:
     // `name` is "::" and a disk path, or an asset name that resolves to a
     // file on disk. False (nothing open) when it cannot be mapped.
     bool Open(const TString& name);
-    void Close() { m_mapping.Close(); }
+    void Close() { mMapping.Close(); }
     // Null when nothing is mapped.
-    const uint8_t* GetData() const { return m_mapping.Data(); }
-    uint64_t GetSize() const { return m_mapping.Size(); }
+    const uint8_t* GetData() const { return mMapping.Data(); }
+    uint64_t GetSize() const { return mMapping.Size(); }
 
 private:
-    OsFileMapping m_mapping;
+    OsFileMapping mMapping;
 };
 
 // One mounted pack: its mapping and the name it was mounted under.
@@ -36,15 +36,15 @@ public:
     bool Open(const TString& name);
     // Lets go of the mapping (it closes with its last shared pointer); the
     // handler and its name stay.
-    void Close() { m_data.reset(); }
-    const std::shared_ptr<TFileMapData>& GetMapData() const { return m_data; }
+    void Close() { mData.reset(); }
+    const std::shared_ptr<TFileMapData>& GetMapData() const { return mData; }
     const uint8_t* GetData() const;
     uint64_t GetSize() const;
-    const TString& GetName() const { return m_name; }
+    const TString& GetName() const { return mName; }
 
 private:
-    std::shared_ptr<TFileMapData> m_data;
-    TString m_name;
+    std::shared_ptr<TFileMapData> mData;
+    TString mName;
 };
 
 // Mounts every pack (".dnp") found in `folder` (files only).

@@ -75,13 +75,13 @@ std::string FolderOf(const std::string& path)
 }  // namespace
 
 TPrefs::TPrefs(bool saveEnabled)
-    : m_fileName("user:prefs.dat")
-    , m_saveEnabled(saveEnabled)
+    : mFileName("user:prefs.dat")
+    , mSaveEnabled(saveEnabled)
 {
     const TString key = GetConfig("encryptionkey");
     if (key.IsEmpty())
         WriteLog("ERROR: No encryption key set before TPrefs construction!");
-    m_cipher = std::make_unique<TEncryptor>(key);
+    mCipher = std::make_unique<TEncryptor>(key);
     Load();
 }
 
@@ -94,8 +94,8 @@ void TPrefs::SetCommitHook(TCommitHook hook)
 
 void TPrefs::Load()
 {
-    m_slots.clear();
-    TFileHandle* file = OpenAssetFile(m_fileName, 0);
+    mSlots.clear();
+    TFileHandle* file = OpenAssetFile(mFileName, 0);
     if (!file)
         return;
 
@@ -112,7 +112,7 @@ void TPrefs::Load()
         if (got == 0)
             break;  // a clean end
         if (got < kChunkHeader) {
-            WriteLog("TPrefs: %s ends inside a chunk header at %llu", m_fileName.c_str(),
+            WriteLog("TPrefs: %s ends inside a chunk header at %llu", mFileName.c_str(),
                      (unsigned long long)offset);
             break;
         }
@@ -120,18 +120,18 @@ void TPrefs::Load()
         char tag[5] = {char(header[0]), char(header[1]), char(header[2]), char(header[3]), 0};
         const uint32_t length = ReadU32(header + 4);
         if (length == 0 || length > kMaxPayload) {
-            WriteLog("TPrefs: %s has a chunk of length %u at %llu", m_fileName.c_str(), length,
+            WriteLog("TPrefs: %s has a chunk of length %u at %llu", mFileName.c_str(), length,
                      (unsigned long long)(offset - kChunkHeader));
             break;
         }
         if (length > size - std::min(size, offset)) {
-            WriteLog("TPrefs: %s is cut short inside a chunk at %llu", m_fileName.c_str(),
+            WriteLog("TPrefs: %s is cut short inside a chunk at %llu", mFileName.c_str(),
                      (unsigned long long)(offset - kChunkHeader));
             break;
         }
         payload.resize(length);
         if (FileRead(file, payload.data(), length) != length) {
-            WriteLog("TPrefs: %s is cut short inside a chunk at %llu", m_fileName.c_str(),
+            WriteLog("TPrefs: %s is cut short inside a chunk at %llu", mFileName.c_str(),
                      (unsigned long long)(offset - kChunkHeader));
             break;
         }
@@ -141,13 +141,13 @@ void TPrefs::Load()
         const uint8_t* data = payload.data();
         if (tag[0] != 'U') {
             plain.resize(length);
-            m_cipher->Decrypt(payload.data(), length, plain.data(), length, false);
-            plainLength = m_cipher->GetLastLength();
+            mCipher->Decrypt(payload.data(), length, plain.data(), length, false);
+            plainLength = mCipher->GetLastLength();
             data = plain.data();
             // A writer's chunk is always longer than its plain payload; one
             // that is not could not be written back within the length limit.
             if (plainLength == 0 || CipherLength(plainLength) > kMaxPayload) {
-                WriteLog("TPrefs: %s has a chunk that does not decipher at %llu", m_fileName.c_str(),
+                WriteLog("TPrefs: %s has a chunk that does not decipher at %llu", mFileName.c_str(),
                          (unsigned long long)(offset - length - kChunkHeader));
                 break;
             }
@@ -156,12 +156,12 @@ void TPrefs::Load()
         if (std::strcmp(tag, "USER") == 0) {
             const int index = plainLength >= 2 ? ReadU16(data) : -1;
             if (index < 0 || index > kMaxSlot) {
-                WriteLog("TPrefs: %s has a bad user chunk (slot %d)", m_fileName.c_str(), index);
+                WriteLog("TPrefs: %s has a bad user chunk (slot %d)", mFileName.c_str(), index);
                 break;
             }
             current = index;
-            if (m_slots.size() < size_t(index) + 1)
-                m_slots.resize(size_t(index) + 1);
+            if (mSlots.size() < size_t(index) + 1)
+                mSlots.resize(size_t(index) + 1);
         } else if (std::strcmp(tag, "KVPR") == 0) {
             const uint32_t n = plainLength >= 2 ? ReadU16(data) : 0;
             const uint8_t* key = data + 2;
@@ -170,23 +170,23 @@ void TPrefs::Load()
             const uint8_t* value = keyFits ? key + n : key;
             const uint32_t valueLength = keyFits ? plainLength - 2 - n : 0;
             if (!keyFits || !std::memchr(value, 0, valueLength)) {
-                WriteLog("TPrefs: %s has a damaged entry", m_fileName.c_str());
+                WriteLog("TPrefs: %s has a damaged entry", mFileName.c_str());
                 break;
             }
             if (current < 0) {
                 // No writer puts an entry before the first slot; skip it.
                 if (!orphanLogged)
-                    WriteLog("TPrefs: %s has entries outside any slot; ignored", m_fileName.c_str());
+                    WriteLog("TPrefs: %s has entries outside any slot; ignored", mFileName.c_str());
                 orphanLogged = true;
                 continue;
             }
-            m_slots[current][std::string(reinterpret_cast<const char*>(key))] =
+            mSlots[current][std::string(reinterpret_cast<const char*>(key))] =
                 std::string(reinterpret_cast<const char*>(value), valueLength);
         } else {
             for (int i = 0; i < 4; ++i)
                 if (tag[i] < 0x20 || tag[i] > 0x7E)
                     tag[i] = '?';
-            WriteLog("TPrefs: %s has an unknown chunk \"%.4s\"", m_fileName.c_str(), tag);
+            WriteLog("TPrefs: %s has an unknown chunk \"%.4s\"", mFileName.c_str(), tag);
             break;
         }
     }
@@ -196,10 +196,10 @@ void TPrefs::Load()
 TString TPrefs::GetString(const TString& key, const TString& def, int user) const
 {
     const int slot = user + 1;
-    if (slot < 0 || size_t(slot) >= m_slots.size())
+    if (slot < 0 || size_t(slot) >= mSlots.size())
         return def;
-    const auto found = m_slots[slot].find(key.c_str());
-    if (found == m_slots[slot].end())
+    const auto found = mSlots[slot].find(key.c_str());
+    if (found == mSlots[slot].end())
         return def;
     return TString(found->second.c_str());
 }
@@ -228,9 +228,9 @@ void TPrefs::SetString(const TString& key, const TString& value, int user, bool 
                  value.Length());
         return;
     }
-    if (m_slots.size() <= size_t(slot))
-        m_slots.resize(size_t(slot) + 1);
-    m_slots[slot][key.c_str()] = std::string(value.c_str(), value.Length() + 1);
+    if (mSlots.size() <= size_t(slot))
+        mSlots.resize(size_t(slot) + 1);
+    mSlots[slot][key.c_str()] = std::string(value.c_str(), value.Length() + 1);
     if (saveNow)
         Save();
 }
@@ -242,24 +242,24 @@ void TPrefs::SetInt(const TString& key, int value, int user, bool saveNow)
 
 int TPrefs::GetUserCount() const
 {
-    return m_slots.empty() ? 0 : int(m_slots.size() - 1);
+    return mSlots.empty() ? 0 : int(mSlots.size() - 1);
 }
 
 void TPrefs::DeleteUser(int user)
 {
     if (user < 0 || user >= GetUserCount())
         return;
-    m_slots.erase(m_slots.begin() + (user + 1));
+    mSlots.erase(mSlots.begin() + (user + 1));
 }
 
 std::vector<uint8_t> TPrefs::BuildFile() const
 {
     std::vector<uint8_t> out, plain, cipher;
-    for (size_t slot = 0; slot < m_slots.size(); ++slot) {
+    for (size_t slot = 0; slot < mSlots.size(); ++slot) {
         out.insert(out.end(), {'U', 'S', 'E', 'R'});
         AppendU32(out, 2);
         AppendU16(out, uint32_t(slot));
-        for (const auto& [key, value] : m_slots[slot]) {
+        for (const auto& [key, value] : mSlots[slot]) {
             plain.clear();
             AppendU16(plain, uint32_t(key.size() + 1));
             plain.insert(plain.end(), key.begin(), key.end());
@@ -267,7 +267,7 @@ std::vector<uint8_t> TPrefs::BuildFile() const
             plain.insert(plain.end(), value.begin(), value.end());
             const uint32_t length = uint32_t(CipherLength(plain.size()));
             cipher.resize(length);
-            m_cipher->Encrypt(plain.data(), uint32_t(plain.size()), cipher.data(), length, false);
+            mCipher->Encrypt(plain.data(), uint32_t(plain.size()), cipher.data(), length, false);
             out.insert(out.end(), {'K', 'V', 'P', 'R'});
             AppendU32(out, length);
             out.insert(out.end(), cipher.begin(), cipher.end());
@@ -278,15 +278,15 @@ std::vector<uint8_t> TPrefs::BuildFile() const
 
 bool TPrefs::Save()
 {
-    if (!m_saveEnabled)
+    if (!mSaveEnabled)
         return false;
 
     const std::vector<uint8_t> bytes = BuildFile();
-    const TString tempName = m_fileName + ".tmp";
+    const TString tempName = mFileName + ".tmp";
     const TString tempPath = ResolveAssetPath(tempName, false);
-    const TString path = ResolveAssetPath(m_fileName, false);
+    const TString path = ResolveAssetPath(mFileName, false);
     if (!IsDiskPath(tempPath) || !IsDiskPath(path)) {
-        WriteLog("TPrefs: %s is not a file on disk; not saved", m_fileName.c_str());
+        WriteLog("TPrefs: %s is not a file on disk; not saved", mFileName.c_str());
         return false;
     }
 

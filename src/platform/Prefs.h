@@ -68,8 +68,8 @@ private:
     void Load();
     std::vector<uint8_t> BuildFile() const;
 
-    std::unique_ptr<TEncryptor> m_cipher;
-    std::vector<TSlot> m_slots;
-    TString m_fileName;
-    bool m_saveEnabled;
+    std::unique_ptr<TEncryptor> mCipher;
+    std::vector<TSlot> mSlots;
+    TString mFileName;
+    bool mSaveEnabled;
 };

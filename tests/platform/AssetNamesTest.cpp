@@ -59,12 +59,12 @@ bool RunningAsRoot()
 
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const char* value) : m_name(name)
+    ScopedEnv(const char* name, const char* value) : mName(name)
     {
         const char* old = std::getenv(name);
-        m_had = old != nullptr;
+        mHad = old != nullptr;
         if (old)
-            m_old = old;
+            mOld = old;
         if (value)
             setenv(name, value, 1);
         else
@@ -72,16 +72,16 @@ public:
     }
     ~ScopedEnv()
     {
-        if (m_had)
-            setenv(m_name.c_str(), m_old.c_str(), 1);
+        if (mHad)
+            setenv(mName.c_str(), mOld.c_str(), 1);
         else
-            unsetenv(m_name.c_str());
+            unsetenv(mName.c_str());
     }
 
 private:
-    std::string m_name;
-    std::string m_old;
-    bool m_had = false;
+    std::string mName;
+    std::string mOld;
+    bool mHad = false;
 };
 
 } // namespace
@@ -94,18 +94,18 @@ protected:
     {
         char pattern[] = "/tmp/assetnames-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_root = pattern;
-        m_oldCwd = fs::current_path();
-        fs::current_path(m_root);
-        m_user = m_root + "/User Data";
-        m_desktop = m_root + "/Desk/";
-        fs::create_directories(m_user);
-        fs::create_directories(m_desktop);
+        mRoot = pattern;
+        mOldCwd = fs::current_path();
+        fs::current_path(mRoot);
+        mUser = mRoot + "/User Data";
+        mDesktop = mRoot + "/Desk/";
+        fs::create_directories(mUser);
+        fs::create_directories(mDesktop);
         ClearRegisteredFiles();
         ParseManifest("-*", true);
         SetFirstPeek(false);
-        SetAssetFolders(m_user.c_str(), m_user.c_str(), m_desktop.c_str());
-        SetLogFolder((m_root + "/log").c_str());
+        SetAssetFolders(mUser.c_str(), mUser.c_str(), mDesktop.c_str());
+        SetLogFolder((mRoot + "/log").c_str());
     }
 
     void TearDown() override
@@ -115,24 +115,24 @@ protected:
         ParseManifest("-*", true);
         UnmountFlatFiles();
         SetAssetFolders("", "", "");
-        fs::current_path(m_oldCwd);
-        chmod((m_root + "/assets/locked").c_str(), 0755);
+        fs::current_path(mOldCwd);
+        chmod((mRoot + "/assets/locked").c_str(), 0755);
         std::error_code ignored;
-        fs::remove_all(m_root, ignored);
+        fs::remove_all(mRoot, ignored);
     }
 
     std::string Log()
     {
-        std::ifstream in(m_root + "/log/logfile.txt", std::ios::binary);
+        std::ifstream in(mRoot + "/log/logfile.txt", std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
     }
 
-    std::string m_root;
-    std::string m_user;
-    std::string m_desktop;
-    fs::path m_oldCwd;
+    std::string mRoot;
+    std::string mUser;
+    std::string mDesktop;
+    fs::path mOldCwd;
 };
 
 TEST_F(AssetNamesTest, NamesAreCaseInsensitiveAndPathsKeepTheirCase)
@@ -182,7 +182,7 @@ TEST_F(AssetNamesTest, ManifestHidesNamesAndResetsOnDashStar)
 {
     for (const char* name : {"a.png", "b.png", "c.png", "ui/x.png", "ui/y.png", "sub/z.png"})
         WriteText(std::string("assets/") + name, name);
-    WriteText(m_user + "/prefs.dat", "p");
+    WriteText(mUser + "/prefs.dat", "p");
     // "-*" forgets a.png; ui hides the whole folder; names are lower-cased.
     WriteText("final.txt", "a.png\t-*\r\nB.PNG  UI\nuser:prefs.dat sub\\z.png\n");
     LoadAssetManifest();
@@ -197,7 +197,7 @@ TEST_F(AssetNamesTest, ManifestHidesNamesAndResetsOnDashStar)
     EXPECT_TRUE(NotInManifest("a.png"));
     // A listed "user:" name fails only when it must exist.
     EXPECT_TRUE(ResolveAssetPath("user:prefs.dat", true).IsEmpty());
-    EXPECT_EQ(std::string(ResolveAssetPath("user:prefs.dat", false).c_str()), m_user + "/prefs.dat");
+    EXPECT_EQ(std::string(ResolveAssetPath("user:prefs.dat", false).c_str()), mUser + "/prefs.dat");
 
     EXPECT_TRUE(ParseManifest("x -* y", true));
     EXPECT_FALSE(ParseManifest("z", true));
@@ -246,8 +246,8 @@ TEST_F(AssetNamesTest, DoubleColonNamesResolveOnlyWhileTheFileIsReadable)
         SCOPED_TRACE(mustExist);
         EXPECT_EQ(std::string(ResolveAssetPath("::Data/File.TXT", mustExist).c_str()), "Data/File.TXT");
         EXPECT_EQ(std::string(ResolveAssetPath("::Data\\File.TXT", mustExist).c_str()), "Data/File.TXT");
-        EXPECT_EQ(std::string(ResolveAssetPath(("::" + m_root + "/Data/File.TXT").c_str(), mustExist).c_str()),
-                  m_root + "/Data/File.TXT");
+        EXPECT_EQ(std::string(ResolveAssetPath(("::" + mRoot + "/Data/File.TXT").c_str(), mustExist).c_str()),
+                  mRoot + "/Data/File.TXT");
         EXPECT_TRUE(ResolveAssetPath("::Data/Missing.txt", mustExist).IsEmpty());
         EXPECT_TRUE(ResolveAssetPath("::Data/Folder", mustExist).IsEmpty());
         EXPECT_TRUE(ResolveAssetPath("::", mustExist).IsEmpty());
@@ -270,20 +270,20 @@ TEST_F(AssetNamesTest, FolderNamesBuildPathsUnderTheirRoots)
     // Missing files resolve only when they need not exist; then the path is
     // remembered, so later lookups hit the map.
     EXPECT_TRUE(ResolveAssetPath("user:saves/a.dat", true).IsEmpty());
-    EXPECT_EQ(std::string(ResolveAssetPath("User:Saves\\A.dat", false).c_str()), m_user + "/saves/a.dat");
-    EXPECT_EQ(std::string(ResolveAssetPath("user:saves/a.dat", true).c_str()), m_user + "/saves/a.dat");
+    EXPECT_EQ(std::string(ResolveAssetPath("User:Saves\\A.dat", false).c_str()), mUser + "/saves/a.dat");
+    EXPECT_EQ(std::string(ResolveAssetPath("user:saves/a.dat", true).c_str()), mUser + "/saves/a.dat");
 
-    WriteText(m_user + "/prefs.dat", "p");
-    EXPECT_EQ(std::string(ResolveAssetPath("user:PREFS.DAT", true).c_str()), m_user + "/prefs.dat");
-    EXPECT_EQ(std::string(ResolveAssetPath("common:prefs.dat", true).c_str()), m_user + "/prefs.dat");
-    EXPECT_EQ(std::string(ResolveAssetPath("desktop:shot.png", false).c_str()), m_desktop + "shot.png");
+    WriteText(mUser + "/prefs.dat", "p");
+    EXPECT_EQ(std::string(ResolveAssetPath("user:PREFS.DAT", true).c_str()), mUser + "/prefs.dat");
+    EXPECT_EQ(std::string(ResolveAssetPath("common:prefs.dat", true).c_str()), mUser + "/prefs.dat");
+    EXPECT_EQ(std::string(ResolveAssetPath("desktop:shot.png", false).c_str()), mDesktop + "shot.png");
 
     // Writing through a folder name creates the file where it resolves.
     TFileHandle* file = OpenAssetFile("user:Notes.TXT", kFileWriteBinary);
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(FileWrite(file, "abc", 3), 3u);
     FileClose(file);
-    EXPECT_TRUE(fs::exists(m_user + "/notes.txt"));
+    EXPECT_TRUE(fs::exists(mUser + "/notes.txt"));
     EXPECT_EQ(ReadAsset("USER:notes.txt"), "abc");
 
     // Without folders nothing resolves, rather than a path from the file
@@ -296,15 +296,15 @@ TEST_F(AssetNamesTest, FolderNamesBuildPathsUnderTheirRoots)
 
 TEST_F(AssetNamesTest, ScanRegistersUserAndCommonTrees)
 {
-    WriteText(m_user + "/A.txt", "a");
-    WriteText(m_user + "/Saves/B.txt", "b");
+    WriteText(mUser + "/A.txt", "a");
+    WriteText(mUser + "/Saves/B.txt", "b");
     WriteText("assets/Sub/Deeper/c.txt", "c");
     LoadAssetManifest();
 
-    EXPECT_EQ(std::string(ResolveAssetPath("user:a.txt", true).c_str()), m_user + "/A.txt");
-    EXPECT_EQ(std::string(ResolveAssetPath("user:saves/b.txt", true).c_str()), m_user + "/Saves/B.txt");
+    EXPECT_EQ(std::string(ResolveAssetPath("user:a.txt", true).c_str()), mUser + "/A.txt");
+    EXPECT_EQ(std::string(ResolveAssetPath("user:saves/b.txt", true).c_str()), mUser + "/Saves/B.txt");
     // The common folder is the user folder, scanned once more.
-    EXPECT_EQ(std::string(ResolveAssetPath("common:saves/b.txt", true).c_str()), m_user + "/Saves/B.txt");
+    EXPECT_EQ(std::string(ResolveAssetPath("common:saves/b.txt", true).c_str()), mUser + "/Saves/B.txt");
     EXPECT_EQ(ReadAsset("sub/deeper/c.txt"), "c");
     EXPECT_EQ(RegisteredNames(), (std::vector<std::string>{"common:a.txt", "common:saves/b.txt",
                                                            "sub/deeper/c.txt", "user:a.txt",
@@ -314,8 +314,8 @@ TEST_F(AssetNamesTest, ScanRegistersUserAndCommonTrees)
 TEST_F(AssetNamesTest, FindRegisteredFileSteps)
 {
     for (const char* name : {"strings.xml", "Strings2.xml", "strings/x.xml", "other.xml", "stringy"})
-        WriteText(m_user + "/" + name, "s");
-    ScanAssetFolder(m_user.c_str(), "user:");
+        WriteText(mUser + "/" + name, "s");
+    ScanAssetFolder(mUser.c_str(), "user:");
     RegisterAssetFile("uses:strings.xml", "elsewhere");
 
     EXPECT_EQ(RegisteredNames("user:string", false),
@@ -413,7 +413,7 @@ TEST_F(AssetNamesTest, FolderScanListsEntries)
 
 TEST_F(AssetNamesTest, AppDataFolderFollowsXdgAndTheSizeContract)
 {
-    std::string data = m_root + "/xdg data";
+    std::string data = mRoot + "/xdg data";
     ScopedEnv env("XDG_DATA_HOME", data.c_str());
     std::string expected = data + "/Dunmere/Quiz Game/";
 
@@ -441,14 +441,14 @@ TEST_F(AssetNamesTest, AppDataFolderFollowsXdgAndTheSizeContract)
 
     // A relative XDG_DATA_HOME is ignored in favour of the home folder.
     ScopedEnv relative("XDG_DATA_HOME", "relative");
-    ScopedEnv home("HOME", (m_root + "/home").c_str());
+    ScopedEnv home("HOME", (mRoot + "/home").c_str());
     EXPECT_EQ(GetAppDataFolder(false, "G", buffer, sizeof buffer), 0);
-    EXPECT_EQ(std::string(buffer), m_root + "/home/.local/share/Dunmere/G/");
+    EXPECT_EQ(std::string(buffer), mRoot + "/home/.local/share/Dunmere/G/");
 }
 
 TEST_F(AssetNamesTest, DesktopFolderFromUserDirsThenDesktopThenNothing)
 {
-    std::string home = m_root + "/home";
+    std::string home = mRoot + "/home";
     fs::create_directories(home + "/Bureau");
     ScopedEnv homeEnv("HOME", home.c_str());
     ScopedEnv config("XDG_CONFIG_HOME", nullptr);
@@ -477,8 +477,8 @@ TEST_F(AssetNamesTest, DesktopFolderFromUserDirsThenDesktopThenNothing)
 
 TEST_F(AssetNamesTest, FullPathIsAbsoluteAndNormalised)
 {
-    EXPECT_EQ(std::string(GetFullPath("a/../b/./c").c_str()), m_root + "/b/c");
-    EXPECT_EQ(std::string(GetFullPath("a\\b").c_str()), m_root + "/a/b");
+    EXPECT_EQ(std::string(GetFullPath("a/../b/./c").c_str()), mRoot + "/b/c");
+    EXPECT_EQ(std::string(GetFullPath("a\\b").c_str()), mRoot + "/a/b");
     EXPECT_EQ(std::string(GetFullPath("/x/y").c_str()), "/x/y");
     EXPECT_TRUE(GetFullPath("").IsEmpty());
 

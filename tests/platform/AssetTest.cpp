@@ -19,13 +19,13 @@ std::vector<std::string> g_calls;
 class FakeTexture : public TAsset {
 public:
     static const TAssetClassId ClassId;
-    explicit FakeTexture(std::string name) : m_name(std::move(name)) {}
+    explicit FakeTexture(std::string name) : mName(std::move(name)) {}
     const char* GetClassName() const override { return "FakeTexture"; }
     bool IsKindOf(TAssetClassId id) const override { return id == ClassId || TAsset::IsKindOf(id); }
-    void Release() override { g_calls.push_back("release " + m_name); }
-    void Restore() override { g_calls.push_back("restore " + m_name); }
+    void Release() override { g_calls.push_back("release " + mName); }
+    void Restore() override { g_calls.push_back("restore " + mName); }
 
-    std::string m_name;
+    std::string mName;
 };
 const TAssetClassId FakeTexture::ClassId = &FakeTexture::ClassId;
 
@@ -34,7 +34,7 @@ public:
     static const TAssetClassId ClassId;
     const char* GetClassName() const override { return "FakeSound"; }
     bool IsKindOf(TAssetClassId id) const override { return id == ClassId || TAsset::IsKindOf(id); }
-    int m_plays = 0;
+    int mPlays = 0;
 };
 const TAssetClassId FakeSound::ClassId = &FakeSound::ClassId;
 
@@ -65,25 +65,25 @@ protected:
     {
         char folder[] = "/tmp/assettestXXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
-        m_folder = folder;
+        mFolder = folder;
         SetLogFolder(folder);
         TAssetMap::ClearLoaders();
-        m_tried.clear();
+        mTried.clear();
         // Textures end in ".png", models in ".x", sounds in ".ogg".
         TAssetMap::RegisterLoader(TAssetMap::kSoundLoader, [this](const TString& name) -> std::shared_ptr<TAsset> {
-            m_tried.push_back(std::string("sound ") + name.c_str());
+            mTried.push_back(std::string("sound ") + name.c_str());
             if (std::string(name.c_str()).ends_with(".ogg"))
                 return std::make_shared<FakeSound>();
             return nullptr;
         });
         TAssetMap::RegisterLoader(TAssetMap::kTextureLoader, [this](const TString& name) -> std::shared_ptr<TAsset> {
-            m_tried.push_back(std::string("texture ") + name.c_str());
+            mTried.push_back(std::string("texture ") + name.c_str());
             if (std::string(name.c_str()).ends_with(".png"))
                 return std::make_shared<FakeTexture>(name.c_str());
             return nullptr;
         });
         TAssetMap::RegisterLoader(TAssetMap::kModelLoader, [this](const TString& name) -> std::shared_ptr<TAsset> {
-            m_tried.push_back(std::string("model ") + name.c_str());
+            mTried.push_back(std::string("model ") + name.c_str());
             if (std::string(name.c_str()).ends_with(".x"))
                 return std::make_shared<TAsset>();
             return nullptr;
@@ -93,11 +93,11 @@ protected:
     {
         TAssetMap::ClearLoaders();
         SetLogFolder(nullptr);
-        std::system(("rm -rf " + m_folder).c_str());
+        std::system(("rm -rf " + mFolder).c_str());
     }
 
-    std::string m_folder;
-    std::vector<std::string> m_tried;
+    std::string mFolder;
+    std::vector<std::string> mTried;
 };
 
 }  // namespace
@@ -223,12 +223,12 @@ TEST_F(AssetMapTest, LoadersRunInOrderAndOnlyHitsAreCached)
 {
     TAssetMap map;
     EXPECT_NE(map.GetAsset("models/chair.x"), nullptr);
-    EXPECT_EQ(m_tried, (std::vector<std::string>{"texture models/chair.x", "model models/chair.x"}));
+    EXPECT_EQ(mTried, (std::vector<std::string>{"texture models/chair.x", "model models/chair.x"}));
 
-    m_tried.clear();
+    mTried.clear();
     EXPECT_EQ(map.GetAsset("nothing.bin"), nullptr);
     EXPECT_EQ(map.GetAsset("nothing.bin"), nullptr);
-    EXPECT_EQ(m_tried.size(), 6u);  // tried again: a miss is not cached
+    EXPECT_EQ(mTried.size(), 6u);  // tried again: a miss is not cached
 
     // Without loaders nothing loads.
     TAssetMap::ClearLoaders();
@@ -241,11 +241,11 @@ TEST_F(AssetMapTest, BackslashAndSlashNamesShareOneEntry)
     TAssetMap map;
     std::shared_ptr<TAsset> first = map.GetAsset("art\\menu\\bg.png");
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(static_cast<FakeTexture&>(*first).m_name, "art/menu/bg.png");
-    m_tried.clear();
+    EXPECT_EQ(static_cast<FakeTexture&>(*first).mName, "art/menu/bg.png");
+    mTried.clear();
     EXPECT_EQ(map.GetAsset("art/menu/bg.png"), first);
     EXPECT_EQ(map.GetAsset("art\\menu/bg.png"), first);
-    EXPECT_TRUE(m_tried.empty());
+    EXPECT_TRUE(mTried.empty());
 
     // The map keeps its assets alive until it goes.
     std::weak_ptr<TAsset> watch = first;
@@ -265,17 +265,17 @@ TEST_F(AssetMapTest, GetSoundAcceptsSoundsOnly)
     std::shared_ptr<FakeSound> sound = map.GetSound<FakeSound>("sfx\\ding.ogg");
     ASSERT_NE(sound, nullptr);
     EXPECT_EQ(map.GetAsset("sfx/ding.ogg"), sound);
-    EXPECT_EQ(ReadFile(m_folder + "/logfile.txt"), "");
+    EXPECT_EQ(ReadFile(mFolder + "/logfile.txt"), "");
 
     std::shared_ptr<TAsset> texture = map.GetAsset("tex.png");
-    m_tried.clear();
+    mTried.clear();
     EXPECT_EQ(map.GetSound<FakeSound>("tex.png"), nullptr);
-    EXPECT_TRUE(m_tried.empty());
+    EXPECT_TRUE(mTried.empty());
     EXPECT_EQ(map.GetAsset("tex.png"), texture);  // still cached
 
     EXPECT_EQ(map.GetSound<FakeSound>("missing.wav"), nullptr);
 
-    const std::string log = ReadFile(m_folder + "/logfile.txt");
+    const std::string log = ReadFile(mFolder + "/logfile.txt");
     EXPECT_NE(log.find(": Sound asset not found: tex.png\n"), std::string::npos) << log;
     EXPECT_NE(log.find(": Sound asset not found: missing.wav\n"), std::string::npos) << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
@@ -286,10 +286,10 @@ TEST_F(AssetMapTest, PreloadLoadsEachNameInOrder)
     TAssetMap map;
     const char* names[] = {"b.png", "a.ogg", "a.png", nullptr};
     map.Preload(names);
-    EXPECT_EQ(m_tried, (std::vector<std::string>{"texture b.png", "texture a.ogg", "model a.ogg",
+    EXPECT_EQ(mTried, (std::vector<std::string>{"texture b.png", "texture a.ogg", "model a.ogg",
                                                  "sound a.ogg", "texture a.png"}));
-    m_tried.clear();
+    mTried.clear();
     EXPECT_NE(map.GetAsset("a.ogg"), nullptr);
-    EXPECT_TRUE(m_tried.empty());
+    EXPECT_TRUE(mTried.empty());
     map.Preload(nullptr);
 }

@@ -89,16 +89,16 @@ protected:
     {
         char pattern[] = "/tmp/quillory-file-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_root = pattern;
-        m_user = m_root + "/user";
-        m_common = m_root + "/common";
-        m_desktop = m_root + "/desktop";
-        ASSERT_EQ(mkdir(m_user.c_str(), 0700), 0);
-        ASSERT_EQ(mkdir(m_common.c_str(), 0700), 0);
-        ASSERT_EQ(mkdir(m_desktop.c_str(), 0700), 0);
-        ASSERT_EQ(mkdir((m_root + "/log").c_str(), 0700), 0);
-        SetAssetFolders(m_user.c_str(), m_common.c_str(), m_desktop.c_str());
-        SetLogFolder((m_root + "/log").c_str());
+        mRoot = pattern;
+        mUser = mRoot + "/user";
+        mCommon = mRoot + "/common";
+        mDesktop = mRoot + "/desktop";
+        ASSERT_EQ(mkdir(mUser.c_str(), 0700), 0);
+        ASSERT_EQ(mkdir(mCommon.c_str(), 0700), 0);
+        ASSERT_EQ(mkdir(mDesktop.c_str(), 0700), 0);
+        ASSERT_EQ(mkdir((mRoot + "/log").c_str(), 0700), 0);
+        SetAssetFolders(mUser.c_str(), mCommon.c_str(), mDesktop.c_str());
+        SetLogFolder((mRoot + "/log").c_str());
     }
 
     void TearDown() override
@@ -106,7 +106,7 @@ protected:
         SetLogFolder(nullptr);
         ClearRegisteredFiles();
         SetAssetFolders("", "", "");
-        std::string cmd = "rm -rf '" + m_root + "'";
+        std::string cmd = "rm -rf '" + mRoot + "'";
         EXPECT_EQ(system(cmd.c_str()), 0);
     }
 
@@ -116,24 +116,24 @@ protected:
         std::string name;
         switch (source) {
         case Source::Memory:
-            m_buffers.push_back(std::make_unique<std::string>(bytes));
-            name = "mem/file" + std::to_string(m_buffers.size()) + ".txt";
-            RegisterMemoryFile(name.c_str(), m_buffers.back()->data(),
+            mBuffers.push_back(std::make_unique<std::string>(bytes));
+            name = "mem/file" + std::to_string(mBuffers.size()) + ".txt";
+            RegisterMemoryFile(name.c_str(), mBuffers.back()->data(),
                                static_cast<uint32_t>(bytes.size()));
             break;
         case Source::Pack: {
-            ++m_packs;
-            std::string entry = "Data/Entry" + std::to_string(m_packs) + ".TXT";
-            std::string path = m_root + "/p" + std::to_string(m_packs) + ".dnp";
+            ++mPacks;
+            std::string entry = "Data/Entry" + std::to_string(mPacks) + ".TXT";
+            std::string path = mRoot + "/p" + std::to_string(mPacks) + ".dnp";
             WriteWhole(path, BuildPack({{"Other.bin", "zz"}, {entry, bytes}}));
             AddFlatFile(("::" + path).c_str());
-            name = "data/entry" + std::to_string(m_packs) + ".txt";
+            name = "data/entry" + std::to_string(mPacks) + ".txt";
             break;
         }
         case Source::Disk: {
-            ++m_disk;
-            std::string file = "disk" + std::to_string(m_disk) + ".txt";
-            WriteWhole(m_user + "/" + file, bytes);
+            ++mDisk;
+            std::string file = "disk" + std::to_string(mDisk) + ".txt";
+            WriteWhole(mUser + "/" + file, bytes);
             name = "user:" + file;
             break;
         }
@@ -141,12 +141,12 @@ protected:
         return name;
     }
 
-    std::string LogText() { return ReadWhole(m_root + "/log/logfile.txt"); }
+    std::string LogText() { return ReadWhole(mRoot + "/log/logfile.txt"); }
 
-    std::string m_root, m_user, m_common, m_desktop;
-    std::vector<std::unique_ptr<std::string>> m_buffers;
-    int m_packs = 0;
-    int m_disk = 0;
+    std::string mRoot, mUser, mCommon, mDesktop;
+    std::vector<std::unique_ptr<std::string>> mBuffers;
+    int mPacks = 0;
+    int mDisk = 0;
 };
 
 const Source kSources[] = {Source::Memory, Source::Pack, Source::Disk};
@@ -370,7 +370,7 @@ TEST_F(FileInterface, OnlyDiskFilesTakeWrites)
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(FileWrite(a, "\r\nc", 3), 3u);
     FileClose(a);
-    EXPECT_EQ(ReadWhole(m_user + "/out.txt"), "a\nb\r\nc");
+    EXPECT_EQ(ReadWhole(mUser + "/out.txt"), "a\nb\r\nc");
 
     // Writing truncates; reading a write-only file gives nothing.
     TFileHandle* t = OpenAssetFile("user:out.txt", kFileWriteBinary);
@@ -378,7 +378,7 @@ TEST_F(FileInterface, OnlyDiskFilesTakeWrites)
     char buf[4];
     EXPECT_EQ(FileRead(t, buf, 4), 0u);
     FileClose(t);
-    EXPECT_EQ(ReadWhole(m_user + "/out.txt"), "");
+    EXPECT_EQ(ReadWhole(mUser + "/out.txt"), "");
 }
 
 TEST_F(FileInterface, WriteCreatesFoldersUnderUserAndCommonOnly)
@@ -387,34 +387,34 @@ TEST_F(FileInterface, WriteCreatesFoldersUnderUserAndCommonOnly)
     ASSERT_NE(f, nullptr);
     EXPECT_EQ(FileWrite(f, "data", 4), 4u);
     FileClose(f);
-    EXPECT_TRUE(IsFolder(m_user + "/saves"));
-    EXPECT_TRUE(IsFolder(m_user + "/saves/a"));
-    EXPECT_EQ(ReadWhole(m_user + "/saves/a/b.dat"), "data");
+    EXPECT_TRUE(IsFolder(mUser + "/saves"));
+    EXPECT_TRUE(IsFolder(mUser + "/saves/a"));
+    EXPECT_EQ(ReadWhole(mUser + "/saves/a/b.dat"), "data");
 
     f = OpenAssetFile("common:x/y/z.txt", kFileAppendText);
     ASSERT_NE(f, nullptr);
     FileClose(f);
-    EXPECT_TRUE(IsFolder(m_common + "/x/y"));
+    EXPECT_TRUE(IsFolder(mCommon + "/x/y"));
 
     // Reading creates nothing.
     EXPECT_EQ(OpenAssetFile("user:r/s.txt", kFileReadBinary), nullptr);
-    EXPECT_FALSE(IsFolder(m_user + "/r"));
+    EXPECT_FALSE(IsFolder(mUser + "/r"));
 
     // The desktop folder is neither: its missing folders are not made.
     EXPECT_EQ(OpenAssetFile("desktop:d/e.txt", kFileWriteBinary), nullptr);
-    EXPECT_FALSE(IsFolder(m_desktop + "/d"));
+    EXPECT_FALSE(IsFolder(mDesktop + "/d"));
 
     // A folder whose name merely starts like the user folder is not inside it.
-    std::string lookalike = m_user + "2";
-    SetAssetFolders(m_user.c_str(), m_common.c_str(), lookalike.c_str());
+    std::string lookalike = mUser + "2";
+    SetAssetFolders(mUser.c_str(), mCommon.c_str(), lookalike.c_str());
     EXPECT_EQ(OpenAssetFile("desktop:q/w.txt", kFileWriteBinary), nullptr);
     EXPECT_FALSE(IsFolder(lookalike));
 }
 
 TEST_F(FileInterface, OnlyRegularFilesOpen)
 {
-    ASSERT_EQ(mkdir((m_user + "/folder").c_str(), 0700), 0);
-    ASSERT_EQ(mkfifo((m_user + "/pipe").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((mUser + "/folder").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo((mUser + "/pipe").c_str(), 0600), 0);
     for (int mode : {kFileReadBinary, kFileReadText, kFileWriteBinary, kFileAppendBinary}) {
         SCOPED_TRACE(mode);
         EXPECT_EQ(OpenAssetFile("user:folder", mode), nullptr);
@@ -422,12 +422,12 @@ TEST_F(FileInterface, OnlyRegularFilesOpen)
         EXPECT_EQ(OpenAssetFile("user:pipe", mode), nullptr);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     }
-    EXPECT_TRUE(IsFolder(m_user + "/folder"));
+    EXPECT_TRUE(IsFolder(mUser + "/folder"));
 
     TDiskFileData disk;
     EXPECT_FALSE(disk.Open("", kFileReadBinary));
     EXPECT_FALSE(disk.Open(nullptr, kFileReadBinary));
-    EXPECT_FALSE(disk.Open(m_user.c_str(), kFileReadBinary));
+    EXPECT_FALSE(disk.Open(mUser.c_str(), kFileReadBinary));
     EXPECT_TRUE(disk.Eof());
     EXPECT_EQ(disk.Tell(), 0);
 }
@@ -488,7 +488,7 @@ TEST_F(FileInterface, MemoryLocatorsParseStrictly)
 
 TEST_F(FileInterface, PackLocatorsStayInsideTheMapping)
 {
-    std::string path = m_root + "/bounds.dnp";
+    std::string path = mRoot + "/bounds.dnp";
     std::string pack = BuildPack({{"Sounds/Music.ogg", "music"}});
     WriteWhole(path, pack);
     AddFlatFile(("::" + path).c_str());

@@ -105,13 +105,13 @@ protected:
     {
         char pattern[] = "/tmp/packfile-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_root = pattern;
-        m_oldCwd = fs::current_path();
-        fs::current_path(m_root);
+        mRoot = pattern;
+        mOldCwd = fs::current_path();
+        fs::current_path(mRoot);
         ClearRegisteredFiles();
         ParseManifest("-*", true);
         UnmountFlatFiles();
-        SetLogFolder((m_root + "/log").c_str());
+        SetLogFolder((mRoot + "/log").c_str());
     }
 
     void TearDown() override
@@ -119,21 +119,21 @@ protected:
         SetLogFolder(nullptr);
         ClearRegisteredFiles();
         UnmountFlatFiles();
-        fs::current_path(m_oldCwd);
+        fs::current_path(mOldCwd);
         std::error_code ignored;
-        fs::remove_all(m_root, ignored);
+        fs::remove_all(mRoot, ignored);
     }
 
     std::string Log()
     {
-        std::ifstream in(m_root + "/log/logfile.txt", std::ios::binary);
+        std::ifstream in(mRoot + "/log/logfile.txt", std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
     }
 
-    std::string m_root;
-    fs::path m_oldCwd;
+    std::string mRoot;
+    fs::path mOldCwd;
 };
 
 TEST_F(PackFileTest, EntriesOpenByLowerCasedNameFromTheMapping)
@@ -196,7 +196,7 @@ TEST_F(PackFileTest, DamagedPacksNeverReadPastTheirEnd)
         std::string path = "bad" + std::to_string(index++) + ".dnp";
         WriteBytes(path, c.bytes);
         ClearRegisteredFiles();
-        SetLogFolder((m_root + "/log").c_str()); // starts a new log
+        SetLogFolder((mRoot + "/log").c_str()); // starts a new log
 
         EXPECT_EQ(AddFlatFile(("::" + path).c_str()), c.mounted);
         EXPECT_EQ(RegisteredNames(), c.names);

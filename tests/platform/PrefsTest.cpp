@@ -115,11 +115,11 @@ protected:
     {
         char folder[] = "/tmp/prefstestXXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
-        m_folder = folder;
-        m_file = m_folder + "/prefs.dat";
+        mFolder = folder;
+        mFile = mFolder + "/prefs.dat";
         ClearRegisteredFiles();
         SetAssetFolders(folder, folder, folder);
-        SetLogFolder((m_folder + "/log").c_str());
+        SetLogFolder((mFolder + "/log").c_str());
         SetConfig("encryptionkey", kKey);
     }
     void TearDown() override
@@ -128,20 +128,20 @@ protected:
         ClearConfig();
         SetLogFolder(nullptr);
         ClearRegisteredFiles();
-        std::system(("rm -rf " + m_folder).c_str());
+        std::system(("rm -rf " + mFolder).c_str());
     }
 
     std::vector<std::string> LogLines() const
     {
-        std::ifstream in(m_folder + "/log/logfile.txt");
+        std::ifstream in(mFolder + "/log/logfile.txt");
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);)
             lines.push_back(line);
         return lines;
     }
 
-    std::string m_folder;
-    std::string m_file;
+    std::string mFolder;
+    std::string mFile;
 };
 
 }  // namespace
@@ -192,13 +192,13 @@ TEST_F(PrefsTest, FileHoldsSlotsInOrderWithEncipheredEntries)
     }
     // Keys in byte order, "a" with an empty value stored as its NUL.
     const Bytes expected = Join({User(0), Entry("Z", "shared"), User(1), Entry("a", ""), Entry("b", "2")});
-    const Bytes file = ReadBytes(m_file);
+    const Bytes file = ReadBytes(mFile);
     EXPECT_EQ(file, expected);
     // "Z"/"shared": 2 + 2 + 7 = 11 plain bytes, enciphered into 16.
     EXPECT_EQ(GetU32(file, 10 + 4), 16u);
     // "a"/"": 2 + 2 + 1 = 5 plain bytes, one block.
     EXPECT_EQ(GetU32(file, 10 + 8 + 16 + 10 + 4), 8u);
-    EXPECT_FALSE(Exists(m_file + ".tmp"));
+    EXPECT_FALSE(Exists(mFile + ".tmp"));
 }
 
 TEST_F(PrefsTest, UserCountFollowsTheHighestSlot)
@@ -249,19 +249,19 @@ TEST_F(PrefsTest, NothingIsWrittenWithoutSaveOrWhenDisabled)
         prefs.SetString("a", "1", 0, true);
         EXPECT_FALSE(prefs.Save());
     }
-    EXPECT_FALSE(Exists(m_file));
+    EXPECT_FALSE(Exists(mFile));
     {
         TPrefs prefs(true);
         prefs.SetString("a", "1", 0, false);
     }  // the destructor does not save
-    EXPECT_FALSE(Exists(m_file));
+    EXPECT_FALSE(Exists(mFile));
     {
         TPrefs prefs(true);
         EXPECT_EQ(prefs.GetUserCount(), 0);
         EXPECT_TRUE(prefs.Save());  // an empty store makes an empty file
     }
-    EXPECT_TRUE(Exists(m_file));
-    EXPECT_TRUE(ReadBytes(m_file).empty());
+    EXPECT_TRUE(Exists(mFile));
+    EXPECT_TRUE(ReadBytes(mFile).empty());
     TPrefs prefs(true);
     EXPECT_EQ(prefs.GetUserCount(), 0);
     EXPECT_TRUE(LogLines().empty());
@@ -319,8 +319,8 @@ TEST_F(PrefsTest, DamagedFileKeepsWhatCameBeforeAndLogsOnce)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetLogFolder((m_folder + "/log").c_str());  // a fresh log
-        WriteBytes(m_file, c.atEnd ? Join({good, c.tail}) : Join({good, c.tail, after}));
+        SetLogFolder((mFolder + "/log").c_str());  // a fresh log
+        WriteBytes(mFile, c.atEnd ? Join({good, c.tail}) : Join({good, c.tail, after}));
         TPrefs prefs(false);
         EXPECT_STREQ(prefs.GetString("a", "?", -1).c_str(), "1");
         EXPECT_STREQ(prefs.GetString("b", "?", 0).c_str(), "2");
@@ -331,8 +331,8 @@ TEST_F(PrefsTest, DamagedFileKeepsWhatCameBeforeAndLogsOnce)
 
     // A whole file and an empty one log nothing.
     for (const Bytes& whole : {Join({good, after}), Bytes()}) {
-        SetLogFolder((m_folder + "/log").c_str());
-        WriteBytes(m_file, whole);
+        SetLogFolder((mFolder + "/log").c_str());
+        WriteBytes(mFile, whole);
         TPrefs prefs(false);
         EXPECT_EQ(prefs.GetUserCount(), whole.empty() ? 0 : 2);
         EXPECT_TRUE(LogLines().empty());
@@ -341,7 +341,7 @@ TEST_F(PrefsTest, DamagedFileKeepsWhatCameBeforeAndLogsOnce)
 
 TEST_F(PrefsTest, EntryBeforeAnySlotIsSkipped)
 {
-    WriteBytes(m_file, Join({Entry("x", "9"), User(0), Entry("a", "1"), Entry("x", "8")}));
+    WriteBytes(mFile, Join({Entry("x", "9"), User(0), Entry("a", "1"), Entry("x", "8")}));
     TPrefs prefs(false);
     EXPECT_STREQ(prefs.GetString("a", "?", -1).c_str(), "1");
     EXPECT_STREQ(prefs.GetString("x", "?", -1).c_str(), "8");
@@ -355,13 +355,13 @@ TEST_F(PrefsTest, LoadedValueKeepsItsBytesButReadsUpToItsNul)
     Bytes plain = EntryPlain("k", "ab");
     plain.insert(plain.end(), {'x', 'y'});
     const Bytes file = Join({User(0), Chunk("KVPR", Encipher(plain))});
-    WriteBytes(m_file, file);
+    WriteBytes(mFile, file);
     {
         TPrefs prefs(true);
         EXPECT_STREQ(prefs.GetString("k", "?", -1).c_str(), "ab");
         EXPECT_TRUE(prefs.Save());
     }
-    EXPECT_EQ(ReadBytes(m_file), file);
+    EXPECT_EQ(ReadBytes(mFile), file);
 }
 
 TEST_F(PrefsTest, InterruptedSaveLeavesTheOldFile)
@@ -370,7 +370,7 @@ TEST_F(PrefsTest, InterruptedSaveLeavesTheOldFile)
         TPrefs prefs(true);
         prefs.SetString("a", "old", 0, true);
     }
-    const Bytes before = ReadBytes(m_file);
+    const Bytes before = ReadBytes(mFile);
     ASSERT_FALSE(before.empty());
 
     TPrefs::SetCommitHook([] { return false; });  // "crash" before the rename
@@ -381,8 +381,8 @@ TEST_F(PrefsTest, InterruptedSaveLeavesTheOldFile)
         EXPECT_FALSE(prefs.Save());
     }
     TPrefs::SetCommitHook(nullptr);
-    EXPECT_EQ(ReadBytes(m_file), before);
-    ASSERT_TRUE(Exists(m_file + ".tmp"));
+    EXPECT_EQ(ReadBytes(mFile), before);
+    ASSERT_TRUE(Exists(mFile + ".tmp"));
     {
         TPrefs prefs(true);  // a leftover temporary file is not read
         EXPECT_STREQ(prefs.GetString("a", "?", 0).c_str(), "old");
@@ -390,14 +390,14 @@ TEST_F(PrefsTest, InterruptedSaveLeavesTheOldFile)
     }
 
     // The temporary file was complete.
-    WriteBytes(m_file, ReadBytes(m_file + ".tmp"));
+    WriteBytes(mFile, ReadBytes(mFile + ".tmp"));
     {
         TPrefs prefs(true);
         EXPECT_STREQ(prefs.GetString("a", "?", 0).c_str(), "new");
         EXPECT_STREQ(prefs.GetString("b", "?", 1).c_str(), "more");
         prefs.SetString("c", "last", 1, true);
     }
-    EXPECT_FALSE(Exists(m_file + ".tmp"));
+    EXPECT_FALSE(Exists(mFile + ".tmp"));
     TPrefs prefs(true);
     EXPECT_STREQ(prefs.GetString("c", "?", 1).c_str(), "last");
     EXPECT_TRUE(LogLines().empty());
@@ -407,12 +407,12 @@ TEST_F(PrefsTest, FailedSaveIsLoggedAndKeepsTheOldFile)
 {
     TPrefs prefs(true);
     prefs.SetString("a", "old", 0, true);
-    const Bytes before = ReadBytes(m_file);
+    const Bytes before = ReadBytes(mFile);
 
-    ASSERT_EQ(mkdir((m_file + ".tmp").c_str(), 0755), 0);  // the temporary file cannot open
+    ASSERT_EQ(mkdir((mFile + ".tmp").c_str(), 0755), 0);  // the temporary file cannot open
     prefs.SetString("a", "new", 0, true);
     EXPECT_FALSE(prefs.Save());
-    EXPECT_EQ(ReadBytes(m_file), before);
+    EXPECT_EQ(ReadBytes(mFile), before);
     EXPECT_EQ(LogLines().size(), 2u);
     EXPECT_STREQ(prefs.GetString("a", "?", 0).c_str(), "new");  // memory is unchanged
 }
@@ -452,7 +452,7 @@ TEST_F(PrefsTest, FullSizeEntryWithoutPaddingIsRefused)
     const Bytes plain = EntryPlain("k", std::string(4194304 - 5, 'v'));
     Bytes cipher = Encipher(plain);
     cipher.resize(plain.size());  // drop the pad block
-    WriteBytes(m_file, Join({User(0), Entry("a", "1"), Chunk("KVPR", cipher), Entry("b", "2")}));
+    WriteBytes(mFile, Join({User(0), Entry("a", "1"), Chunk("KVPR", cipher), Entry("b", "2")}));
     TPrefs prefs(false);
     EXPECT_STREQ(prefs.GetString("a", "?", -1).c_str(), "1");
     EXPECT_EQ(prefs.GetString("k", "?", -1), "?");
