@@ -1,0 +1,25 @@
+#pragma once
+#include "platform/TString.h"
+#include "ui/Message.h"
+
+class TWindow;
+
+// What the window system asks of the window script (the Lua state owner).
+// The window script implements it; until one is set the window manager's
+// script pointer is null and these calls are skipped.
+class TWindowScriptHooks {
+public:
+    virtual ~TWindowScriptHooks() = default;
+
+    // The window that script-built windows are added to.
+    virtual void SetCurrentParent(TWindow* window) = 0;
+    virtual TWindow* GetCurrentParent() const = 0;
+    // Text widgets translate their labels while on; returns the previous value.
+    virtual bool SetTranslateLabels(bool on) = 0;
+    // Runs a script file or a string of script code; false on failure.
+    virtual bool RunFile(const TString& fileName) = 0;
+    virtual bool RunString(const TString& code) = 0;
+    // A message that reached a modal root unhandled. Takes ownership: the
+    // script hands it to Lua or deletes it.
+    virtual void DeliverMessage(TMessagePtr message) = 0;
+};
