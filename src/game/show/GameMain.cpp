@@ -1,0 +1,54 @@
+#include "game/show/GameMain.h"
+
+#include "os/Time.h"
+#include "platform/Application.h"
+#include "platform/Log.h"
+#include "platform/PlatformEvent.h"
+#include "platform/Settings.h"
+#include "platform/StringTable.h"
+#include "ui/WindowManager.h"
+
+namespace {
+
+constexpr int32_t kScreenWidth = 800;
+constexpr int32_t kScreenHeight = 600;
+
+} // namespace
+
+unsigned RunEventLoop(TApplication* application)
+{
+    unsigned handed = 0;
+    bool idleSeen = false;
+    TPlatformEvent event;
+    application->GetEvent(event);
+    while (event.type != kEventQuit && event.type != kEventClose) {
+        if (event.type == kEventIdle && !idleSeen) {
+            // On the monotonic clock, so that start-up can be timed from outside.
+            WriteLog("First idle event at %u ms", OsTimeMs());
+            idleSeen = true;
+        }
+        if (TWindowManager* windows = application->GetWindowManager()) {
+            windows->HandleEvent(event);
+            ++handed;
+        }
+        application->GetEvent(event);
+    }
+    return handed;
+}
+
+void GameMain(TApplication* application, const char* commandLine)
+{
+    (void)commandLine;
+    if (!application)
+        return;
+
+    TString title;
+    TStringTable* strings = application->GetStringTable();
+    if (strings && strings->GetString(title, TString("windowtitle")))
+        application->SetWindowTitle(title);
+    else
+        application->SetWindowTitle(GetConfig(TString("gamename")));
+
+    application->CreateDisplay(kScreenWidth, kScreenHeight, false);
+    RunEventLoop(application);
+}
