@@ -170,3 +170,46 @@ void TRecordingDevice::SetTextureAddress(int32_t u, int32_t v)
 {
     Record("SetTextureAddress", TRect(u, v, 0, 0));
 }
+
+void TRecordingDevice::SetMaterial(const TMaterial& material)
+{
+    Record("SetMaterial");
+    mMaterial = material;
+}
+
+void TRecordingDevice::SetLight(uint32_t index, const TLight* light)
+{
+    Record("SetLight", TRect(), int32_t(index));
+    mCalls.back().texture = light;
+    if (index < 8) {
+        mLightOn[index] = light != nullptr;
+        if (light)
+            mLights[index] = *light;
+    }
+}
+
+void TRecordingDevice::SetZEnable(bool on)
+{
+    Record("SetZEnable", TRect(), on);
+}
+
+void TRecordingDevice::SetZWriteEnable(bool on)
+{
+    Record("SetZWriteEnable", TRect(), on);
+}
+
+void TRecordingDevice::SetShadeMode(int32_t mode)
+{
+    Record("SetShadeMode", TRect(), mode);
+}
+
+void TRecordingDevice::SetAmbient(const float rgba[4])
+{
+    Record("SetAmbient");
+    std::copy(rgba, rgba + 4, mCalls.back().rgba);
+}
+
+void TRecordingDevice::SetProjection(const TMat4&)
+{
+    Record("SetProjection");
+}

@@ -64,6 +64,18 @@ public:
     void SetPerspective(float nearZ, float farZ, float fov, float aspect) override;
     void SetTextureFilter(int32_t mode) override;
     void SetTextureAddress(int32_t u, int32_t v) override;
+    void SetMaterial(const TMaterial& material) override;
+    void SetLight(uint32_t index, const TLight* light) override;
+    void SetZEnable(bool on) override;
+    void SetZWriteEnable(bool on) override;
+    void SetShadeMode(int32_t mode) override;
+    void SetAmbient(const float rgba[4]) override;
+    void SetProjection(const TMat4& matrix) override;
+
+    // The last material and lights set (a light slot is empty when disabled).
+    TMaterial mMaterial;
+    bool mLightOn[8] = {};
+    TLight mLights[8];
 
 private:
     void Record(const char* op, const TRect& rect = TRect(), int32_t value = 0);

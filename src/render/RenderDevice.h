@@ -3,15 +3,17 @@
 
 #include "platform/Matrix.h"
 #include "platform/Rect.h"
+#include "render/RenderStates.h"
 #include "render/TextureRef.h"
 
 class TVertexList;
 
-// The drawing device under the renderer facade: the few device operations the
-// facade forwards to. The display layer implements it over the graphics
-// device; TRecordingDevice implements it without a display.
-// The facade keeps the pass and frame bookkeeping; a device only answers
-// whether an operation could be done.
+// The drawing device under the renderer facade: the device operations the
+// facade forwards to, and the render states that drawing code (meshes, the
+// game's stage) sets through TRenderer::GetDevice. TGfxRenderDevice
+// implements it over the graphics device; TRecordingDevice records the calls
+// without a display. The facade keeps the pass and frame bookkeeping; a
+// device only answers whether an operation could be done.
 class TRenderDevice {
 public:
     virtual ~TRenderDevice() = default;
@@ -57,4 +59,14 @@ public:
     virtual void SetPerspective(float nearZ, float farZ, float fov, float aspect) = 0;
     virtual void SetTextureFilter(int32_t mode) = 0;
     virtual void SetTextureAddress(int32_t u, int32_t v) = 0;
+    virtual void SetMaterial(const TMaterial& material) = 0;
+    // Null disables light index.
+    virtual void SetLight(uint32_t index, const TLight* light) = 0;
+
+    // Further render states (no facade forwarder).
+    virtual void SetZEnable(bool on) = 0;
+    virtual void SetZWriteEnable(bool on) = 0;
+    virtual void SetShadeMode(int32_t mode) = 0;
+    virtual void SetAmbient(const float rgba[4]) = 0;
+    virtual void SetProjection(const TMat4& matrix) = 0;
 };

@@ -72,6 +72,8 @@ void TRenderer::End2d()
         WriteLog("End2d called when not in Begin2d state");
         return;
     }
+    // The device unbinds stage 0 with the pass; the reference goes too.
+    mTexture.reset();
     if (mDevice)
         mDevice->End2d();
     mIn2d = false;
@@ -284,6 +286,23 @@ void TRenderer::SetTextureAddress(int32_t u, int32_t v)
 {
     if (mDevice)
         mDevice->SetTextureAddress(u, v);
+}
+
+void TRenderer::SetMaterial(const TMaterial& material)
+{
+    if (mDevice)
+        mDevice->SetMaterial(material);
+}
+
+void TRenderer::SetLight(uint32_t index, const TLight* light)
+{
+    if (mDevice)
+        mDevice->SetLight(index, light);
+}
+
+void TRenderer::ClearMaterial(TMaterial& material)
+{
+    material = TMaterial();
 }
 
 bool T2dGuard::Begin2d()

@@ -32,7 +32,7 @@ public:
     void EndDraw(bool present);
     bool IsDrawing() const { return mDrawing || mRenderingToTexture; }
 
-    // Passes.
+    // Passes. End2d also unbinds the current texture.
     bool Begin2d();
     void End2d();
     bool Begin3d();
@@ -88,6 +88,11 @@ public:
     void SetPerspective(float nearZ, float farZ, float fov, float aspect);
     void SetTextureFilter(int32_t mode);
     void SetTextureAddress(int32_t u, int32_t v);
+    void SetMaterial(const TMaterial& material);
+    // Sets and enables light index, or disables it when light is null.
+    void SetLight(uint32_t index, const TLight* light);
+    // All 17 floats of the record to 0.
+    static void ClearMaterial(TMaterial& material);
 
 private:
     TRenderer();

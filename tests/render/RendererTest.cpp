@@ -387,6 +387,39 @@ TEST_F(RendererTest, TextureAndForwardersReachTheDevice)
     EXPECT_EQ(mDevice->Find("SetCullMode")[0].value, 3);
 }
 
+TEST_F(RendererTest, MaterialsAndLightsReachTheDeviceAndEnd2dDropsTheTexture)
+{
+    TMaterial material;
+    material.diffuse = {1, 0.5f, 0.25f, 1};
+    material.power = 8;
+    mRenderer->SetMaterial(material);
+    EXPECT_EQ(mDevice->mMaterial.diffuse.g, 0.5f);
+    EXPECT_EQ(mDevice->mMaterial.power, 8.0f);
+    TRenderer::ClearMaterial(material);
+    const float* floats = reinterpret_cast<const float*>(&material);
+    for (int i = 0; i < 17; ++i)
+        EXPECT_EQ(floats[i], 0.0f) << i;
+
+    TLight light;
+    light.kind = kLightPoint;
+    light.position[2] = 5;
+    mRenderer->SetLight(3, &light);
+    EXPECT_TRUE(mDevice->mLightOn[3]);
+    EXPECT_EQ(mDevice->mLights[3].position[2], 5.0f);
+    mRenderer->SetLight(3, nullptr);
+    EXPECT_FALSE(mDevice->mLightOn[3]);
+
+    TTextureRef texture = FakeTexture();
+    mRenderer->Begin2d();
+    mRenderer->SetTexture(texture);
+    EXPECT_EQ(texture.use_count(), 2);
+    mRenderer->End2d();
+    TTextureRef current;
+    mRenderer->GetTexture(current);
+    EXPECT_EQ(current, nullptr);
+    EXPECT_EQ(texture.use_count(), 1);
+}
+
 TEST(RendererSingleton, WithoutADeviceNothingOpensAndShutdownMakesANewOne)
 {
     TRenderer::Shutdown();

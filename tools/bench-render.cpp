@@ -1,0 +1,160 @@
+// Renderer benchmark: frames through the renderer facade on the GL device
+// into an 800x600 window. Two frames are measured: an empty one (begin, end,
+// present) and one with 2,000 textured quads drawn one by one as the
+// texture draw does (bind, blend mode, a four-vertex fan). For each, the
+// median over the frames of the wall time per frame (and the frame rate it
+// gives) and of the main thread's CPU time per frame.
+//
+//   bench_render [FRAMES]      (default 200; run it through tools/bench-render)
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+#include "os/GfxDisplay.h"
+#include "os/GfxMessageBox.h"
+#include "os/Window.h"
+#include "render/GfxRenderDevice.h"
+#include "render/Renderer.h"
+#include "render/VertexList.h"
+
+namespace {
+
+constexpr int kQuads = 2000;
+
+double Now(clockid_t clock)
+{
+    timespec t;
+    clock_gettime(clock, &t);
+    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
+}
+
+struct Result {
+    double wallMs;
+    double cpuMs;
+};
+
+template <typename Draw>
+Result Measure(int frames, Draw draw)
+{
+    TRenderer* renderer = TRenderer::Get();
+    std::vector<double> wall, cpu;
+    for (int i = 0; i < frames + 5; ++i) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) {
+        }
+        double w0 = Now(CLOCK_MONOTONIC), c0 = Now(CLOCK_THREAD_CPUTIME_ID);
+        if (renderer->BeginDraw(false)) {
+            draw();
+            renderer->EndDraw(true);
+        }
+        double w1 = Now(CLOCK_MONOTONIC), c1 = Now(CLOCK_THREAD_CPUTIME_ID);
+        if (i >= 5) { // the first frames warm the driver up
+            wall.push_back(w1 - w0);
+            cpu.push_back(c1 - c0);
+        }
+    }
+    return {Median(wall), Median(cpu)};
+}
+
+void Report(const char* name, const Result& r)
+{
+    std::printf("%-22s %8.3f ms/frame  %8.1f fps  main thread %8.3f ms/frame\n", name, r.wallMs,
+                r.wallMs > 0 ? 1000.0 / r.wallMs : 0.0, r.cpuMs);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int frames = argc > 1 ? std::atoi(argv[1]) : 200;
+    if (frames < 1)
+        frames = 1;
+    GfxSetMessageBoxMode(GfxBoxMode::LogOnly);
+    if (!OsInitVideo()) {
+        std::fprintf(stderr, "bench_render: no video: %s\n", SDL_GetError());
+        return 1;
+    }
+    OsWindowParams params;
+    params.title = "bench-render";
+    params.width = 800;
+    params.height = 600;
+    OsWindow window = OsCreateWindow(params);
+    if (!window) {
+        std::fprintf(stderr, "bench_render: no window: %s\n", SDL_GetError());
+        return 1;
+    }
+    OsShowWindow(window, OsShow::Show);
+    std::unique_ptr<GfxDisplay> display = GfxCreateGlDisplay();
+    if (display->Create(window, {800, 600, 32, false}) != GfxResult::Ok) {
+        std::fprintf(stderr, "bench_render: no GL display\n");
+        return 1;
+    }
+    display->SetSwapInterval(0);
+    GfxIdentifier id = display->GetIdentifier();
+    std::printf("renderer: %s (%s)\n", id.renderer.c_str(), id.version.c_str());
+
+    {
+        TGfxFrameHost host(display.get());
+        TRenderer* renderer = TRenderer::Get();
+        auto owned = std::make_unique<TGfxRenderDevice>(&host);
+        TGfxRenderDevice* device = owned.get();
+        renderer->SetDevice(std::move(owned));
+        renderer->PushClipRect(TRect(0, 0, 800, 600));
+
+        // A 64x64 texture with alpha.
+        std::vector<uint32_t> texels(64 * 64);
+        for (uint32_t y = 0; y < 64; ++y)
+            for (uint32_t x = 0; x < 64; ++x)
+                texels[y * 64 + x] = ((x ^ y) & 8 ? 0xFFFFFFFFu : 0x80FF8000u);
+        GfxSurfaceDesc desc;
+        desc.width = 64;
+        desc.height = 64;
+        desc.alpha = true;
+        std::unique_ptr<GfxSurface> texture;
+        if (display->CreateSurface(desc, &texture) != GfxResult::Ok ||
+            texture->Upload(texels.data(), 64, 64, 64) != GfxResult::Ok) {
+            std::fprintf(stderr, "bench_render: no texture\n");
+            return 1;
+        }
+
+        Result empty = Measure(frames, [] {});
+
+        // 2,000 quads of 32x32 pixels spread over the screen.
+        std::vector<TLitVertex> quads(size_t(kQuads) * 4);
+        const TVec2 uv[2] = {TVec2(0, 0), TVec2(1, 1)};
+        const float white[3] = {1, 1, 1};
+        for (int i = 0; i < kQuads; ++i) {
+            float x = float((i * 37) % 768), y = float((i * 53) % 568);
+            TVec2 corners[4] = {TVec2(0, 0), TVec2(32, 0), TVec2(32, 32), TVec2(0, 32)};
+            BuildQuadVertices(TVec2(x, y), &quads[size_t(i) * 4], corners, uv, TMat3(), 1.0f, white);
+        }
+        Result textured = Measure(std::max(frames / 4, 1), [&] {
+            renderer->Begin2d();
+            for (int i = 0; i < kQuads; ++i) {
+                device->SetSurface(texture.get());
+                renderer->SetBlendMode(kBlendNormal);
+                renderer->DrawVertices(kPrimitiveTriangleFan, TVertexList(kVertexSprite, &quads[size_t(i) * 4], 4));
+            }
+            renderer->End2d();
+        });
+        Report("empty frame", empty);
+        Report("2000 textured quads", textured);
+        TRenderer::Shutdown();
+    }
+    display.reset();
+    OsDestroyWindow(window);
+    OsShutdownVideo();
+    return 0;
+}
