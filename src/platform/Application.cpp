@@ -226,15 +226,14 @@ void TApplication::PostQuit(int32_t exitCode)
 
 void TApplication::OutOfVideoMemory()
 {
-    // The display layer's low-video-memory mode joins with the display;
-    // until then the report is only logged.
-    WriteLog("Out of video memory");
+    if (TPlatform* platform = GetPlatform())
+        platform->OutOfVideoMemory();
 }
 
 bool TApplication::IsFlipDone() const
 {
-    // Presenting blocks until the frame is handed over; nothing stays pending.
-    return true;
+    TPlatform* platform = GetPlatform();
+    return !platform || platform->IsFlipDone();
 }
 
 void TApplication::NewGuid(TGuid& guid)

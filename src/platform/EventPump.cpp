@@ -334,6 +334,8 @@ void PollPlatformEvent(TPlatformEvent& event)
             app->mSoundManager->DispatchCallbacks();
         if (app->mTaskList)
             app->mTaskList->RunAll(kPassIdle);
+        // The cursor moved since it was last shown (the cursor thread asks).
+        platform->ServeCursor();
         OsWaitMessage(1);
         event.type = kEventIdle;
         return;

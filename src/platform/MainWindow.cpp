@@ -9,6 +9,7 @@
 #include "platform/Log.h"
 #include "platform/PlatformApp.h"
 #include "platform/Timer.h"
+#include "render/CursorImage.h"
 #include "render/Platform.h"
 #include "sound/SoundManager.h"
 #include "ui/WindowManager.h"
@@ -41,29 +42,25 @@ void ChangeActivity(TPlatformApp& app, bool active)
 }
 
 // Puts the cursor image in force: the stored texture, or the built-in arrow
-// when it is empty. With no image to draw, the system arrow stays.
+// when it is empty (registered as a memory file and read by the display
+// layer). Without any image the system arrow stays.
 void ApplyCursorImage(TPlatformApp& app)
 {
-    TTextureRef texture = app.mCursorTexture ? app.mCursorTexture : app.mBuiltinCursor;
     TPlatform* platform = GetPlatform();
-    if (texture) {
-        if (platform) {
-            platform->SetCursorImage(texture, app.mHotSpotX, app.mHotSpotY);
-            platform->SetSystemCursorWanted(false);
-        }
-        if (app.mMainWindow)
-            OsSetClassCursor(app.mMainWindow, false);
-        return;
-    }
-    // No texture can be made for the built-in arrow without the texture
-    // loader, so the system pointer is the cursor.
+    bool shown = false;
     if (platform) {
-        platform->SetCursorImage(TTextureRef(), app.mHotSpotX, app.mHotSpotY);
-        platform->SetSystemCursorWanted(true);
+        if (app.mCursorTexture) {
+            platform->SetCursorImage(app.mCursorTexture, app.mHotSpotX, app.mHotSpotY);
+            shown = platform->GetCursorTexture() != nullptr;
+        } else {
+            RegisterSystemCursor();
+            shown = platform->SetCursorImageFile(kSystemCursorName, app.mHotSpotX, app.mHotSpotY);
+        }
+        platform->SetSystemCursorWanted(!shown);
     }
     if (app.mMainWindow)
-        OsSetClassCursor(app.mMainWindow, true);
-    OsShowSystemCursor(true);
+        OsSetClassCursor(app.mMainWindow, !shown);
+    OsShowSystemCursor(!shown);
 }
 
 } // namespace
@@ -204,6 +201,7 @@ void TPlatformApp::SetupDisplay(int32_t width, int32_t height, bool fullScreen)
     TPlatform* platform = GetPlatform();
     if (!platform)
         platform = new TPlatform();
+    InstallPlatformRenderDevice();
     platform->SetWindow(mMainWindow);
     platform->SetDisplay(width, height, fullScreen, false, false, mExternalWindowParent != nullptr);
 

@@ -1,33 +1,93 @@
 #include "render/Platform.h"
 
-#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
 
-#include <SDL.h>
-
-#include "os/Input.h"
+#include "os/GfxDevice.h"
+#include "os/GfxDisplay.h"
+#include "os/GfxMessageBox.h"
+#include "os/GfxSurface.h"
+#include "os/MessageQueue.h"
 #include "os/Time.h"
 #include "platform/Application.h"
 #include "platform/AssetManager.h"
 #include "platform/Log.h"
 #include "platform/PlatformApp.h"
 #include "platform/Timer.h"
+#include "render/DisplaySettings.h"
+#include "render/GfxRenderDevice.h"
 #include "render/PlatformData.h"
+#include "render/Renderer.h"
+#include "render/TextureData.h"
 #include "ui/TaskList.h"
 #include "ui/WindowManager.h"
 
 namespace {
 
 std::atomic<TPlatform*> gPlatform{nullptr};
+void (*gSleepHook)(int32_t) = nullptr;
+void (*gExitHook)(int) = nullptr;
+// BeginDraw's restore is running: a loss found inside it is not restored again.
+bool gRestoreGuard = false;
 
-// The cursor is shown again at most this often by the pointer poll.
-constexpr uint32_t kCursorPollMs = 16;
-// A poll gives up on a busy mouse mutex after this long.
-constexpr auto kPollWait = std::chrono::milliseconds(5);
+constexpr const char* kCaption = "Error";
 
-bool IsAppActive()
+const char* const kM1 =
+    "You cannot run this application at your current screen resolution or bit depth (out of memory). "
+    "Change your display settings and run again. Closing other applications might also help.";
+const char* const kM2 =
+    "You cannot run this application when your video mode is 8 bits or less. Change your display "
+    "settings and run again.";
+const char* const kM3 =
+    "You cannot run this application at your current screen resolution. Change your display settings "
+    "and run again.";
+const char* const kM4 =
+    "You cannot run this application at your current screen resolution or bit depth (out of memory). "
+    "Change your display settings and run again.";
+const char* const kM5 =
+    "Your video card doesn't have enough memory in the current mode. Changing to another mode. This "
+    "setting will be saved so you won't see this box again. This will take less than a minute. Press "
+    "OK to continue.";
+const char* const kM6 =
+    "DirectX requires that you have your screen set to 256 color mode or higher for any DirectX "
+    "application to run. Please go to your control panel and select 256 color mode or install new "
+    "video drivers to run this game. Exiting.";
+const char* const kM7 = "Cannot run in 256 color mode or lower in a window. Switching to full screen.";
+const char* const kM8 =
+    "Cannot run in a window when your desktop is set to 800x600 or lower resolution. Switching to full "
+    "screen.";
+const char* const kM9 = "Cannot run in a window: Insufficient video memory. Switching to full screen.";
+const char* const kM10 =
+    "Failed to initialize window. Please try running the game again. If that doesn't help, try "
+    "changing the screen resolution and color depth. If that fails, then your video card does not "
+    "support this game.";
+const char* const kM11 =
+    "Failed to initialize full screen mode. Your video card is not supported. Trying to run in a "
+    "window.";
+const char* const kM12 = "Failed to initialize windowed mode. Trying full screen.";
+
+void Sleep(int32_t ms)
+{
+    if (gSleepHook)
+        gSleepHook(ms);
+    else
+        OsSleepMs(ms);
+}
+
+// The application is active: its window is not minimised (the application
+// object's active flag). The focus is not asked: the window has none before
+// the first mode set shows it.
+bool AppIsActive()
 {
     TPlatformApp* app = GetPlatformApp();
     return app ? app->mActive : true;
+}
+
+OsWindow MainWindow()
+{
+    TPlatformApp* app = GetPlatformApp();
+    return app ? app->mMainWindow : nullptr;
 }
 
 void InvalidateWindowManager()
@@ -36,44 +96,67 @@ void InvalidateWindowManager()
         manager->Invalidate();
 }
 
-// Client pixels to logical pixels: a hosted display is scaled.
-void ClientToLogical(int32_t& x, int32_t& y)
+bool MoviePlaying()
 {
-    float scale = 1.0f;
-    if (GetScaleFactor(scale) && scale > 0.0f) {
-        x = int32_t(float(x) / scale);
-        y = int32_t(float(y) / scale);
-    }
+    TWindowManager* manager = GetWindowManager();
+    return manager && manager->IsMoviePlaying();
 }
 
-// Puts the window into the mode: desktop full screen or a client area of
-// width x height. False when there is no window or the video system refuses.
-bool ApplyMode(OsWindow window, int32_t width, int32_t height, bool fullScreen)
+void Box(OsWindow owner, const char* text, GfxBoxIcon icon, const char* caption = kCaption)
 {
-    if (!OsIsWindow(window))
-        return false;
-    if (auto* sdl = static_cast<SDL_Window*>(OsGetSdlWindow(window))) {
-        if (SDL_SetWindowFullscreen(sdl, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
-            WriteLog("SetDisplay: the video system refused the mode: %s", SDL_GetError());
-            return false;
-        }
-    }
-    if (!fullScreen && !OsSetClientSize(window, width, height))
-        return false;
-    return true;
+    GfxMessageBox(owner, caption, text, icon);
+}
+
+uint32_t ColorValueToArgb(float r, float g, float b, float a)
+{
+    auto byte = [](float v) { return uint32_t(std::lround(std::fmin(std::fmax(v, 0.0f), 1.0f) * 255.0f)); };
+    return byte(a) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
 }
 
 } // namespace
+
+GfxResult ReportVideoMemory(GfxResult r)
+{
+    if (r != GfxResult::OutOfVideoMemory)
+        return r;
+    if (TApplication* application = TApplication::Instance())
+        application->OutOfVideoMemory();
+    else if (TPlatform* platform = GetPlatform())
+        platform->OutOfVideoMemory();
+    return r;
+}
 
 TPlatform* GetPlatform()
 {
     return gPlatform.load();
 }
 
+void TPlatform::SetSleepHook(void (*sleep)(int32_t ms))
+{
+    gSleepHook = sleep;
+}
+
+void TPlatform::SetExitHook(void (*exit)(int code))
+{
+    gExitHook = exit;
+}
+
+TPlatformData::TPlatformData() : mContext(std::make_unique<TDXContext>()) {}
+
+TPlatformData::~TPlatformData()
+{
+    mTargetTexture.reset();
+    mContext.reset();
+}
+
 TPlatform::TPlatform() : mData(std::make_unique<TPlatformData>())
 {
     mData->mOwner = this;
-    UpdateDesktopMode();
+    GfxSetLogSink([](const char* line) { WriteLog("%s", line); });
+    if (!HasPqSwitch() && ReadLowMemoryVideoSetting()) {
+        mData->mLowMemoryVideo = true;
+        WriteLog("Low memory video card setting enabled!");
+    }
     gPlatform.store(this);
 }
 
@@ -83,11 +166,27 @@ TPlatform::~TPlatform()
     gPlatform.compare_exchange_strong(self, nullptr);
 }
 
+TDXContext* TPlatform::GetContext() const
+{
+    return mData->mContext.get();
+}
+
+void TPlatform::Exit(int code)
+{
+    if (gExitHook) {
+        gExitHook(code);
+        return;
+    }
+    // The cursor thread reads what the exit tears down.
+    if (TPlatformApp* app = GetPlatformApp())
+        app->StopCursorThread();
+    std::exit(code);
+}
+
 void TPlatform::SetWindow(OsWindow window)
 {
-    std::lock_guard<std::timed_mutex> lock(mData->mMouseMutex);
     mData->mWindow = window;
-    OsGetWindowPosition(window, &mData->mWindowX, &mData->mWindowY);
+    mData->mContext->SetPointerWindow(window);
 }
 
 OsWindow TPlatform::GetWindow() const
@@ -98,71 +197,305 @@ OsWindow TPlatform::GetWindow() const
 void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool force, bool quiet,
                            bool hostedChild)
 {
-    (void)quiet;
     TPlatformData& d = *mData;
-    if (!IsAppActive() && !force)
-        return;
-    d.mWorkingCount = 0;
-    if (d.mModeSet && fullScreen == d.mFullScreen && width == d.mScreenRect.Width() &&
-        height == d.mScreenRect.Height() && !force)
-        return;
-
-    // A window must fit inside the desktop; otherwise the display goes full
-    // screen. A hosted display is scaled by the host.
+    TDXContext& context = *d.mContext;
     TPlatformApp* app = GetPlatformApp();
-    bool hosted = app && app->mHosted;
-    if (!fullScreen && !hosted && !HasPqSwitch() && d.mDesktopWidth > 0 && d.mDesktopHeight > 0 &&
-        (width >= d.mDesktopWidth || height >= d.mDesktopHeight)) {
-        WriteLog("SetDisplay Forcing Fullscreen (SMALL)");
+    const bool pq = HasPqSwitch();
+    OsWindow main = d.mWindow ? d.mWindow : MainWindow();
+    OsWindow parent = app ? app->mExternalWindowParent : nullptr;
+
+    // 1. Low video memory: 16-bit colour, full screen only.
+    if (d.mLowMemoryVideo) {
+        if (pq) {
+            Box(nullptr, kM1, GfxBoxIcon::Exclamation);
+            Exit(-1);
+            return;
+        }
+        WriteLog("SetDisplay Forcing Fullscreen (MEMORY)");
         fullScreen = true;
     }
-
+    // 2.
+    if (!AppIsActive() && !force)
+        return;
+    // 3. Hosted: the context gets the main window. Windows do not nest here,
+    // so there is nothing to attach or detach.
+    if (app && app->mHosted && !app->mTest && parent) {
+        if (!OsIsWindow(parent)) {
+            WriteLog("Error: mExternalWindowParent is lost, exiting!");
+            Exit(-1);
+            return;
+        }
+        if (!fullScreen)
+            hostedChild = true;
+        context.SetWindow(main);
+    } else {
+        context.SetWindow(nullptr);
+    }
+    // 4.
+    if (d.mFatal) {
+        Exit(-1);
+        return;
+    }
+    // 5. A hosted display waits a second after a break before it tries again.
+    if (parent && d.mBroken && GetTimer() - d.mBrokenTime < 1000)
+        return;
+    // 6.
+    d.mWorkingCount = 0;
+    // 7. A palette desktop cannot show a window.
+    const int32_t colours = context.GetDesktopColours();
+    const bool paletteDesktop = colours != -1 && colours <= 256;
+    if (!fullScreen && paletteDesktop) {
+        if (parent) {
+            Box(nullptr, kM2, GfxBoxIcon::Exclamation);
+            Exit(-1);
+            return;
+        }
+        WriteLog("SetDisplay Forcing Fullscreen (PALLETTED)");
+        fullScreen = true;
+    }
+    // 8.
+    if (fullScreen == d.mFullScreen && width == d.mScreenRect.Width() &&
+        height == d.mScreenRect.Height() && !force)
+        return;
+    // 9. A window must be smaller than the desktop.
+    if (!fullScreen && !pq) {
+        float scale = 1.0f;
+        if (!GetScaleFactor(scale))
+            scale = 1.0f;
+        if (int32_t(float(width) * scale) >= context.GetDesktopWidth() ||
+            int32_t(float(height) * scale) >= context.GetDesktopHeight()) {
+            if (parent) {
+                Box(nullptr, kM3, GfxBoxIcon::Exclamation);
+                Exit(-1);
+                return;
+            }
+            WriteLog("SetDisplay Forcing Fullscreen (SMALL)");
+            fullScreen = true;
+        }
+    }
+    if (!fullScreen && context.IsOutOfMemoryRetry()) {
+        if (parent) {
+            Box(nullptr, kM4, GfxBoxIcon::Exclamation);
+            Exit(-1);
+            return;
+        }
+        WriteLog("SetDisplay Forcing Fullscreen (MEMORY)");
+        fullScreen = true;
+    }
+    // 10.
     if (TAssetManager* assets = GetAssetManager())
         assets->ReleaseAll();
     if (app)
         app->mDisplayChanged = true;
-
+    // 11. Window styles follow the mode (the display object sets them).
+    // 12.
     d.mFullScreen = fullScreen;
     d.mViewport = d.mScreenRect = d.mSavedViewport = d.mClipRect = TRect(0, 0, width, height);
-    d.mModeSet = false;
+    d.mViewportStack.clear();
+    d.mDirectDraw = d.mDirect3D = nullptr;
+    d.mDevice = nullptr;
+    d.mRenderTarget = d.mMainRenderTarget = nullptr;
+    d.mInFrame = false;
     d.mBroken = false;
-
-    if (!ApplyMode(d.mWindow, width, height, fullScreen)) {
-        WriteLog("SetDisplay: no display mode could be set for the window");
-        SetBroken(GetTimer());
+    context.Release();
+    // 13.
+    if (d.mReconfigure) {
+        Box(main, kM5, GfxBoxIcon::Exclamation, "Reconfiguring");
+        d.mReconfigure = false;
+    }
+    // 14.
+    uint32_t flags = (hostedChild ? 3u : 1u) | d.mExtraFlag;
+    bool created = context.Create(main, fullScreen, width, height, d.mLowMemoryVideo ? 16 : 32, flags);
+    if (!created && d.mExtraFlag) {
+        d.mExtraFlag = 0;
+        created = context.Create(main, fullScreen, width, height, d.mLowMemoryVideo ? 16 : 32,
+                                 hostedChild ? 3u : 1u);
+    }
+    // 15. Fall-backs.
+    if (!created) {
+        if (context.IsPaletteDesktop()) {
+            if (!quiet)
+                Box(nullptr, kM6, GfxBoxIcon::None);
+            d.mFatal = true;
+            Exit(-1);
+            return;
+        }
+        if (parent) {
+            SetBroken(GetTimer());
+            return;
+        }
+        OsWindow foreground = OsGetForegroundWindow();
+        bool active = AppIsActive();
+        if (!d.mFallback && (!active || foreground != main)) {
+            WriteLog("SetDisplay marking DirectX Broken: %s, %s", active ? "ACTIVE" : "INACTIVE",
+                     foreground != main ? "FOREGROUND" : "BACKGROUND");
+            SetBroken(GetTimer());
+            return;
+        }
+        const int32_t failedColours = context.GetDesktopColours();
+        const bool failedPalette = failedColours != -1 && failedColours <= 256;
+        const bool tooSmall = width >= context.GetDesktopWidth() || height >= context.GetDesktopHeight();
+        if (!fullScreen && (failedPalette || tooSmall || context.IsOutOfMemoryRetry())) {
+            if (!quiet)
+                Box(nullptr, failedPalette ? kM7 : tooSmall ? kM8 : kM9, GfxBoxIcon::None);
+            d.mFallback = true;
+            SetDisplay(width, height, true, true, false, false);
+            return;
+        }
+        if (d.mFallback) {
+            WriteLog("ERROR FALLBACK FAILED");
+            Box(main, kM10, GfxBoxIcon::Stop);
+            OsPostQuitMessage(0);
+            d.mFatal = true;
+            return;
+        }
+        d.mFallback = true;
+        if (fullScreen) {
+            SetDisplay(width, height, false, true, false, false);
+            if (!quiet)
+                Box(nullptr, kM11, GfxBoxIcon::None);
+        } else {
+            if (!quiet)
+                Box(nullptr, kM12, GfxBoxIcon::None);
+            SetDisplay(width, height, true, false, false, false);
+        }
         return;
     }
+    // 16.
     d.mFallback = false;
-    if (!hostedChild) {
+    if (!hostedChild && main) {
         int32_t x = 0, y = 0;
-        if (!fullScreen && OsGetWindowPosition(d.mWindow, &x, &y) && x == 0 && y == 0) {
-            if (auto* sdl = static_cast<SDL_Window*>(OsGetSdlWindow(d.mWindow)))
-                SDL_SetWindowPosition(sdl, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-        }
-        OsShowWindow(d.mWindow, OsShow::Show);
+        if (!fullScreen && OsGetWindowPosition(main, &x, &y) && x == 0 && y == 0)
+            CentreWindow(main, 1);
+        OsShowWindow(main, OsShow::Show);
         if (fullScreen)
-            OsSetForegroundWindow(d.mWindow);
+            OsSetForegroundWindow(main);
     }
-    d.mModeSet = true;
-    SyncMouse();
-
+    // 17. Device pointers and capabilities.
+    d.mDirectDraw = context.GetDirectDraw();
+    d.mDirect3D = d.mDirectDraw;
+    d.mDevice = context.GetDevice();
+    const GfxCaps& caps = context.GetCaps();
+    d.mSeparateTextureMemory = caps.separateTextureMemories;
+    d.mNoSpecular = !caps.specularGouraud;
+    d.mTextureLimits = caps.squareOnly || caps.maxTextureAspect < 64;
+    d.mRenderTarget = d.mMainRenderTarget = context.GetBackSurface();
+    // 18.
+    ApplyDeviceState();
+    // 19.
+    TDxTextureData::ForgetTextureFormat();
+    // 20. Show the cleared back buffer once.
+    TAssetManager* assets = GetAssetManager();
+    if (assets && assets->GetEntryCount() > 0 && GetWindowManager() && !MoviePlaying())
+        ReportVideoMemory(context.EndFrameCursor());
+    // 21.
     if (IsDeviceReady()) {
-        if (!d.mCursorRequested && !GetCursorTexture() && app) {
+        SetDefaultTransforms();
+        if (!d.mCursorRequested && !context.GetCursorTexture()) {
             d.mCursorRequested = true;
-            app->SetCursorImage(TTextureRef(), 2, 2);
+            if (TApplication* application = TApplication::Instance())
+                application->SetCursorImage(TTextureRef(), 2, 2);
+            else if (app)
+                app->SetCursorImage(TTextureRef(), 2, 2);
         }
         RestoreAssets();
         InvalidateWindowManager();
     }
 }
 
+void TPlatform::ApplyDeviceState()
+{
+    GfxDevice* device = mData->mDevice;
+    if (!device)
+        return;
+    struct RenderState {
+        GfxRs state;
+        uint32_t value;
+    };
+    const RenderState first[] = {
+        {GfxRs::Ambient, 0xFFFFFFFFu},
+        {GfxRs::ZEnable, 1},
+        {GfxRs::ZWriteEnable, 1},
+        {GfxRs::ColorVertex, 1},
+        {GfxRs::Lighting, 1},
+        {GfxRs::NormalizeNormals, 1},
+        {GfxRs::DiffuseMaterialSource, GfxMcs::Material},
+        {GfxRs::AmbientMaterialSource, GfxMcs::Material},
+        {GfxRs::SpecularMaterialSource, GfxMcs::Material},
+        {GfxRs::EmissiveMaterialSource, GfxMcs::Material},
+        {GfxRs::SrcBlend, GfxBlend::SrcAlpha},
+        {GfxRs::DestBlend, GfxBlend::InvSrcAlpha},
+        {GfxRs::AlphaBlendEnable, 1},
+        {GfxRs::Wrap0, 0},
+    };
+    for (const RenderState& s : first)
+        ReportVideoMemory(device->SetRenderState(s.state, s.value));
+    struct StageState {
+        GfxTss state;
+        uint32_t value;
+    };
+    const StageState stage[] = {
+        {GfxTss::MagFilter, GfxMagFilter::Linear},
+        {GfxTss::MinFilter, GfxMinFilter::Linear},
+        {GfxTss::MipFilter, GfxMipFilter::Linear},
+        {GfxTss::ColorArg1, GfxTa::Texture},
+        {GfxTss::ColorArg2, GfxTa::Current},
+        {GfxTss::ColorOp, GfxTop::Modulate},
+        {GfxTss::AlphaArg1, GfxTa::Texture},
+        {GfxTss::AlphaArg2, GfxTa::Current},
+        {GfxTss::AlphaOp, GfxTop::Modulate},
+    };
+    for (const StageState& s : stage)
+        ReportVideoMemory(device->SetTextureStageState(0, s.state, s.value));
+    const RenderState last[] = {
+        {GfxRs::AlphaTestEnable, 1},
+        {GfxRs::AlphaRef, 1},
+        {GfxRs::AlphaFunc, GfxCmp::GreaterEqual},
+        {GfxRs::ShadeMode, GfxShade::Gouraud},
+    };
+    for (const RenderState& s : last)
+        ReportVideoMemory(device->SetRenderState(s.state, s.value));
+}
+
+void TPlatform::SetDefaultTransforms()
+{
+    TPlatformData& d = *mData;
+    GfxDevice* device = d.mDevice;
+    if (!device)
+        return;
+    GfxMatrix identity;
+    ReportVideoMemory(device->SetTransform(GfxTransform::World, identity));
+    ReportVideoMemory(device->SetTransform(GfxTransform::View, identity));
+    // Perspective over the whole viewport: aspect = height / width.
+    const TRect& view = d.mViewport;
+    float aspect = view.Width() > 0 ? float(view.Height()) / float(view.Width()) : 1.0f;
+    d.mNear = 0.1f;
+    d.mFar = 1000.0f;
+    d.mProjection.SetPerspective(d.mNear, d.mFar, std::numbers::pi_v<float> / 4.0f, aspect, TVec2(0.0f, 0.0f));
+    GfxMatrix projection;
+    for (int i = 0; i < 16; ++i)
+        projection.m[i] = d.mProjection.m[i];
+    ReportVideoMemory(device->SetTransform(GfxTransform::Projection, projection));
+    d.mProjectionDirty = true;
+    ReportVideoMemory(device->SetRenderState(GfxRs::Ambient, ColorValueToArgb(1, 1, 1, 1)));
+    GfxMaterial material;
+    material.diffuse = {1, 1, 1, 1};
+    material.ambient = {0.5f, 0.5f, 0.5f, 1};
+    material.specular = {1, 1, 1, 1};
+    material.emissive = {0, 0, 0, 1};
+    material.power = 1;
+    ReportVideoMemory(device->SetMaterial(material));
+}
+
 bool TPlatform::SetFullScreen(bool fullScreen)
 {
     TPlatformData& d = *mData;
+    TDXContext& context = *d.mContext;
     if (!fullScreen) {
-        bool palette = d.mDesktopColours != -1 && d.mDesktopColours <= 256;
-        if (palette || d.mDesktopWidth <= d.mScreenRect.Width() ||
-            d.mDesktopHeight <= d.mScreenRect.Height())
+        int32_t colours = context.GetDesktopColours();
+        bool palette = colours != -1 && colours <= 256;
+        if (palette || context.GetDesktopWidth() <= d.mScreenRect.Width() ||
+            context.GetDesktopHeight() <= d.mScreenRect.Height() || context.IsOutOfMemoryRetry())
             return false;
     }
     SetDisplay(d.mScreenRect.Width(), d.mScreenRect.Height(), fullScreen, true, false, false);
@@ -186,7 +519,7 @@ bool TPlatform::IsDeviceReady()
     TPlatformData& d = *mData;
     if (d.mBroken)
         return false;
-    if (d.mModeSet && OsIsWindow(d.mWindow))
+    if (d.mDirectDraw && d.mDirect3D && d.mDevice && d.mDirectDraw == d.mContext->GetDirectDraw())
         return true;
     SetBroken(GetTimer());
     return false;
@@ -208,6 +541,11 @@ uint32_t TPlatform::GetBrokenTime() const
     return mData->mBrokenTime;
 }
 
+bool TPlatform::IsFatal() const
+{
+    return mData->mFatal;
+}
+
 void TPlatform::ResetWorkingCount()
 {
     mData->mWorkingCount = 0;
@@ -223,33 +561,151 @@ void TPlatform::CountWorkingFrame()
     ++mData->mWorkingCount;
 }
 
+void TPlatform::OutOfVideoMemory()
+{
+    TPlatformData& d = *mData;
+    if (d.mLowMemoryVideo)
+        return;
+    WriteLog("OutOfVideoMemory triggered!");
+    d.mLowMemoryVideo = true;
+    SetBroken(GetTimer());
+    d.mReconfigure = true;
+    WriteLowMemoryVideoSetting();
+}
+
+bool TPlatform::IsLowMemoryVideo() const
+{
+    return mData->mLowMemoryVideo;
+}
+
+bool TPlatform::HasTextureLimits() const
+{
+    return mData->mTextureLimits;
+}
+
 void TPlatform::UpdateDesktopMode()
 {
-    if (!OsVideoReady())
-        return;
-    int display = 0;
-    if (auto* sdl = static_cast<SDL_Window*>(OsGetSdlWindow(mData->mWindow)))
-        display = SDL_GetWindowDisplayIndex(sdl);
-    SDL_DisplayMode mode;
-    if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0)
-        return;
-    int bits = int(SDL_BITSPERPIXEL(mode.format));
-    SetDesktopMode(bits > 8 ? -1 : (1 << bits), mode.w, mode.h);
+    mData->mContext->ReadDesktopMode();
 }
 
 void TPlatform::SetDesktopMode(int32_t colours, int32_t width, int32_t height)
 {
-    mData->mDesktopColours = colours;
-    mData->mDesktopWidth = width;
-    mData->mDesktopHeight = height;
+    mData->mContext->SetDesktopMode(colours, width, height);
 }
 
 void TPlatform::GetDesktopMode(int32_t& colours, int32_t& width, int32_t& height) const
 {
-    colours = mData->mDesktopColours;
-    width = mData->mDesktopWidth;
-    height = mData->mDesktopHeight;
+    colours = mData->mContext->GetDesktopColours();
+    width = mData->mContext->GetDesktopWidth();
+    height = mData->mContext->GetDesktopHeight();
 }
+
+// Frames ---------------------------------------------------------------
+
+bool TPlatform::ApplyViewport(const TRect& rect)
+{
+    TPlatformData& d = *mData;
+    if (!d.mDevice)
+        return false;
+    const TRect& bounds = d.mScreenRect;
+    int32_t left = std::max(rect.left, 0);
+    int32_t top = std::max(rect.top, 0);
+    int32_t right = std::max(rect.right, left);
+    int32_t bottom = std::max(rect.bottom, top);
+    left = std::min(left, bounds.Width() - 1);
+    top = std::min(top, bounds.Height() - 1);
+    right = std::min(right, bounds.Width());
+    bottom = std::min(bottom, bounds.Height());
+    GfxViewport viewport;
+    viewport.x = left;
+    viewport.y = top;
+    viewport.width = right - left;
+    viewport.height = bottom - top;
+    float scale = 1.0f;
+    if (GetScaleFactor(scale) && scale > 0.0f) {
+        auto round = [scale](int32_t v) { return int32_t(float(v) * scale + 0.5f); };
+        viewport.x = round(viewport.x);
+        viewport.y = round(viewport.y);
+        viewport.width = round(viewport.width);
+        viewport.height = round(viewport.height);
+        int32_t maxRight = int32_t(float(bounds.Width()) * scale + 0.5f);
+        int32_t maxBottom = int32_t(float(bounds.Height()) * scale + 0.5f);
+        if (float(viewport.x + viewport.width) / scale > float(bounds.Width()))
+            viewport.width = maxRight - viewport.x;
+        if (float(viewport.y + viewport.height) / scale > float(bounds.Height()))
+            viewport.height = maxBottom - viewport.y;
+    }
+    viewport.minZ = 0.0f;
+    viewport.maxZ = 1.0f;
+    return GfxOk(ReportVideoMemory(d.mDevice->SetViewport(viewport)));
+}
+
+bool TPlatform::BeginDraw(bool copyFront)
+{
+    TPlatformData& d = *mData;
+    if (!d.mDevice || d.mBroken)
+        return false;
+    if (!AppIsActive()) {
+        Sleep(200);
+        return false;
+    }
+    if (copyFront && !d.mContext->BeginFrameCursor())
+        return false;
+    GfxResult r = d.mDevice->BeginScene();
+    if (r == GfxResult::SurfaceLost) {
+        WriteLog("TRenderer::BeginDraw: DDERR_SURFACELOST on BeginScene");
+        if (gRestoreGuard)
+            return false;
+        gRestoreGuard = true;
+        d.Restore();
+        gRestoreGuard = false;
+        if (d.mBroken || !d.mDevice) {
+            d.mInFrame = false;
+            return false;
+        }
+        r = d.mDevice->BeginScene();
+        if (!GfxOk(r)) {
+            ReportVideoMemory(r);
+            SetBroken(GetTimer());
+            d.mInFrame = false;
+            return false;
+        }
+    } else if (!GfxOk(r)) {
+        ReportVideoMemory(r);
+        d.mInFrame = false;
+        return false;
+    }
+    ++d.mWorkingCount;
+    ApplyViewport(d.mScreenRect);
+    ReportVideoMemory(d.mDevice->Clear(GfxClear::ZBuffer, 0, 1.0f));
+    ApplyViewport(d.mViewport);
+    d.mInFrame = true;
+    return true;
+}
+
+void TPlatform::EndDraw(bool present)
+{
+    TPlatformData& d = *mData;
+    if (!d.mDevice || !d.mInFrame)
+        return;
+    d.mInFrame = false;
+    GfxResult r = d.mDevice->EndScene();
+    if (r == GfxResult::SceneEndFailed) {
+        SetBroken(GetTimer());
+        return;
+    }
+    if (present && GfxOk(r) && !MoviePlaying())
+        r = d.mContext->EndFrameCursor();
+    if (r == GfxResult::SurfaceLost) {
+        d.Restore();
+    } else if (!GfxOk(r)) {
+        ReportVideoMemory(r);
+        WriteLog("TPlatform::EndDraw: Unexpected error (see above) on UpdateFrame or EndScene");
+        d.Restore();
+    }
+}
+
+// Restore --------------------------------------------------------------
 
 void TPlatform::Restore()
 {
@@ -258,28 +714,65 @@ void TPlatform::Restore()
 
 void TPlatformData::Restore()
 {
-    // Nothing to restore before a display was asked for.
-    if (mScreenRect.IsEmpty())
-        return;
     if (TAssetManager* assets = GetAssetManager())
         assets->ReleaseAll();
-    int32_t width = mScreenRect.Width();
-    int32_t height = mScreenRect.Height();
-    if (!mModeSet || mReconfigure) {
+    const int32_t width = mScreenRect.Width();
+    const int32_t height = mScreenRect.Height();
+    // Nothing was ever asked for: there is no mode to set again.
+    if (width <= 0 || height <= 0)
+        return;
+    if (!mDirectDraw || mReconfigure) {
         WriteLog("TPlatformData::Restore: mDirectDraw NULL. Calling SetDisplay()");
         mOwner->SetDisplay(width, height, mFullScreen, true, true, false);
         return;
     }
-    // The window keeps its mode while the program is in the background, so
-    // there is no exclusive mode to win back: the assets are restored once
-    // the device has drawn a few frames since the last mode set.
+    GfxResult r = mDirectDraw->TestCooperativeLevel();
+    if (!GfxOk(r)) {
+        if (!AppIsActive())
+            return;
+        for (int sleeps = 1;; ++sleeps) {
+            Sleep(500);
+            if (r == GfxResult::ExclusiveModeAlreadySet)
+                return;
+            if (r == GfxResult::NoExclusiveMode)
+                r = mDirectDraw->SetCooperativeLevel(true);
+            if (GfxOk(r))
+                break;
+            if (sleeps == 5) {
+                if (r != GfxResult::WrongMode)
+                    return;
+                break;
+            }
+            r = mDirectDraw->TestCooperativeLevel();
+            if (GfxOk(r))
+                break;
+        }
+        if (!GfxOk(r)) {
+            ReportVideoMemory(r);
+            WriteLog("Restore: Test Cooperative level failed. Calling SetDisplay");
+            mOwner->SetDisplay(width, height, mFullScreen, true, false, false);
+            return;
+        }
+    }
     if (mWorkingCount >= 3) {
         mWorkingCount = 0;
         mBroken = false;
+        r = mDirectDraw->RestoreAllSurfaces();
+        if (!GfxOk(r)) {
+            if (r == GfxResult::WrongMode) {
+                WriteLog("Restore: RestoreAllSurfaces resulted in DDERR_WRONGMODE. Calling SetDisplay.");
+            } else {
+                WriteLog("RestoreAllSurfaces failed!\n");
+                ReportVideoMemory(r);
+            }
+            mOwner->SetDisplay(width, height, mFullScreen, true, false, false);
+            return;
+        }
         mOwner->RestoreAssets();
+        InvalidateWindowManager();
         return;
     }
-    if (!IsAppActive()) {
+    if (!AppIsActive()) {
         mBroken = true;
         mBrokenTime = GetTimer();
         return;
@@ -304,105 +797,46 @@ void TPlatform::RestoreAssets()
     InvalidateWindowManager();
 }
 
+// Pointer and cursor ---------------------------------------------------
+
 TMousePos TPlatform::MoveMouse(int32_t x, int32_t y)
 {
-    TPlatformData& d = *mData;
-    if (x != -1) {
-        std::lock_guard<std::timed_mutex> lock(d.mMouseMutex);
-        d.mTracking = true;
-        d.mMouseX = x;
-        d.mMouseY = y;
-        if (d.mCursorTexture && (x != d.mDrawnX || y != d.mDrawnY))
-            d.mCursorPresentDue = true;
-        return {x, y};
-    }
-
-    // The pointer poll of the cursor thread.
-    std::unique_lock<std::timed_mutex> lock(d.mMouseMutex, std::defer_lock);
-    if (!lock.try_lock_for(kPollWait))
-        return {x, y};
-    if (!d.mTracking || !d.mCursorTexture)
-        return {-1, -1};
-    TMousePos pos{d.mMouseX, d.mMouseY};
-    if (OsTimeMs() - d.mLastDrawTime < kCursorPollMs)
-        return pos;
-    if (pos.x != d.mDrawnX || pos.y != d.mDrawnY || !d.mCursorDrawn)
-        d.mCursorPresentDue = true;
-    return pos;
+    return mData->mContext->MoveMouseImage(x, y, false);
 }
 
 void TPlatform::SyncMouse()
 {
-    TPlatformData& d = *mData;
-    std::lock_guard<std::timed_mutex> lock(d.mMouseMutex);
-    int32_t x = 0, y = 0;
-    if (!OsGetWindowPosition(d.mWindow, &x, &y))
-        return;
-    if (x == d.mWindowX && y == d.mWindowY)
-        return;
-    d.mWindowX = x;
-    d.mWindowY = y;
-    d.mCursorDrawn = false;
-    int32_t cx = 0, cy = 0;
-    if (d.mTracking && OsGetCursorClientPos(d.mWindow, &cx, &cy)) {
-        ClientToLogical(cx, cy);
-        d.mMouseX = cx;
-        d.mMouseY = cy;
-    }
+    mData->mContext->SyncMouse();
 }
 
 TMousePos TPlatform::GetMousePos()
 {
-    TPlatformData& d = *mData;
-    int32_t x = 0, y = 0;
-    if (OsGetCursorClientPos(d.mWindow, &x, &y)) {
-        ClientToLogical(x, y);
-        return {x, y};
-    }
-    std::lock_guard<std::timed_mutex> lock(d.mMouseMutex);
-    return {d.mMouseX, d.mMouseY};
+    return mData->mContext->GetMousePos();
 }
 
 void TPlatform::MouseLeft()
 {
-    TPlatformData& d = *mData;
-    std::lock_guard<std::timed_mutex> lock(d.mMouseMutex);
-    d.mCursorDrawn = false;
-    if (d.mTracking) {
-        d.mMouseX = d.mMouseY = -1;
-        d.mDrawnX = d.mDrawnY = -1;
-        d.mTracking = false;
-    }
-    if (d.mCursorTexture)
-        d.mCursorPresentDue = true;
+    mData->mContext->HideMouseImage();
 }
 
 void TPlatform::ResetMouse()
 {
-    TPlatformData& d = *mData;
-    std::lock_guard<std::timed_mutex> lock(d.mMouseMutex);
-    d.mMouseX = d.mMouseY = -1;
-    d.mDrawnX = d.mDrawnY = -1;
-    d.mTracking = false;
-    d.mCursorDrawn = false;
-    OsGetWindowPosition(d.mWindow, &d.mWindowX, &d.mWindowY);
+    mData->mContext->ResetMouse();
 }
 
 void TPlatform::SetCursorImage(TTextureRef texture, int32_t hotX, int32_t hotY)
 {
-    TPlatformData& d = *mData;
-    std::lock_guard<std::timed_mutex> lock(d.mMouseMutex);
-    d.mCursorTexture = std::move(texture);
-    d.mHotSpotX = hotX;
-    d.mHotSpotY = hotY;
-    d.mCursorDrawn = false;
-    d.mCursorPresentDue = true;
+    mData->mContext->SetCursorImage(std::move(texture), hotX, hotY);
+}
+
+bool TPlatform::SetCursorImageFile(const TString& name, int32_t hotX, int32_t hotY)
+{
+    return mData->mContext->SetCursorImageFile(name, hotX, hotY);
 }
 
 TTextureRef TPlatform::GetCursorTexture() const
 {
-    std::lock_guard<std::timed_mutex> lock(mData->mMouseMutex);
-    return mData->mCursorTexture;
+    return mData->mContext->GetCursorTexture();
 }
 
 void TPlatform::SetSystemCursorWanted(bool wanted)
@@ -412,7 +846,7 @@ void TPlatform::SetSystemCursorWanted(bool wanted)
 
 bool TPlatform::OnSetCursor()
 {
-    if (GetCursorTexture() || !mData->mSystemCursorWanted) {
+    if (mData->mContext->HasCursorImage() || !mData->mSystemCursorWanted) {
         OsShowSystemCursor(false);
         return true;
     }
@@ -421,15 +855,91 @@ bool TPlatform::OnSetCursor()
 
 bool TPlatform::TakeCursorPresentDue()
 {
-    return mData->mCursorPresentDue.exchange(false);
+    return mData->mContext->TakePresentDue();
 }
 
-void TPlatform::CursorPresented()
+void TPlatform::ServeCursor()
 {
-    TPlatformData& d = *mData;
-    std::lock_guard<std::timed_mutex> lock(d.mMouseMutex);
-    d.mDrawnX = d.mMouseX;
-    d.mDrawnY = d.mMouseY;
-    d.mCursorDrawn = d.mTracking && d.mCursorTexture != nullptr;
-    d.mLastDrawTime = OsTimeMs();
+    TDXContext& context = *mData->mContext;
+    if (context.TakeRedrawRequest())
+        InvalidateWindowManager();
+    if (mData->mInFrame || MoviePlaying() || !context.IsPresentDue())
+        return;
+    context.TakePresentDue();
+    context.PresentCursor();
+}
+
+bool TPlatform::IsFlipDone() const
+{
+    return mData->mContext->IsFlipDone();
+}
+
+void TPlatform::GetClientOrigin(int32_t& x, int32_t& y)
+{
+    mData->mContext->GetDisplayObject().GetClientOrigin(x, y);
+}
+
+void TPlatform::FlipToGDISurface()
+{
+    if (GfxDisplay* display = mData->mContext->GetDirectDraw())
+        display->FlipToGdiSurface();
+}
+
+TTextureData* TPlatform::CreateTextureData()
+{
+    return new TDxTextureData();
+}
+
+// Render host ----------------------------------------------------------
+
+namespace {
+
+class TPlatformRenderHost : public TRenderHost {
+public:
+    GfxDisplay* GetDisplay() override
+    {
+        TPlatform* platform = GetPlatform();
+        return platform ? platform->GetData()->mDirectDraw : nullptr;
+    }
+    bool BeginScene(bool copyFront) override
+    {
+        TPlatform* platform = GetPlatform();
+        return platform && platform->BeginDraw(copyFront);
+    }
+    void EndScene(bool present) override
+    {
+        if (TPlatform* platform = GetPlatform())
+            platform->EndDraw(present);
+    }
+    bool IsDeviceReady() override
+    {
+        TPlatform* platform = GetPlatform();
+        return platform && platform->IsDeviceReady();
+    }
+    void OutOfVideoMemory() override { ReportVideoMemory(GfxResult::OutOfVideoMemory); }
+    bool GetTextureTarget(const TTexture& texture, TTextureTarget* out) override
+    {
+        auto* data = dynamic_cast<TDxTextureData*>(GetTextureData(&texture));
+        if (!data || !data->GetSurface() || !out)
+            return false;
+        out->surface = data->GetSurface();
+        out->width = int32_t(data->mWidth);
+        out->height = int32_t(data->mHeight);
+        return true;
+    }
+};
+
+} // namespace
+
+TRenderHost* GetPlatformRenderHost()
+{
+    static TPlatformRenderHost host;
+    return &host;
+}
+
+void InstallPlatformRenderDevice()
+{
+    TRenderer* renderer = TRenderer::Get();
+    if (!renderer->GetDevice())
+        renderer->SetDevice(std::make_unique<TGfxRenderDevice>(GetPlatformRenderHost()));
 }

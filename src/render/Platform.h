@@ -1,96 +1,106 @@
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 #include "os/Window.h"
 #include "platform/Rect.h"
+#include "render/DXContext.h"
 #include "render/TextureRef.h"
 
-// A pointer position in the display's logical pixels; -1, -1 when unknown.
-struct TMousePos {
-    int32_t x = -1;
-    int32_t y = -1;
-};
-
+class GfxDevice;
+class GfxDisplay;
 class TPlatformData;
+class TTextureData;
 
-// The display layer under the renderer: the display mode of the main
-// window, the device state (ready, broken, frames since the last mode set)
-// and the pointer position and cursor image it keeps. One instance at a
-// time, reached through GetPlatform.
+// The display layer under the renderer: the display mode of the main window
+// (full screen or a window) with its rules and fall-backs, the device and
+// the device-wide state, frames (BeginDraw / EndDraw) and the recovery from
+// an unusable device, the low-video-memory mode remembered in
+// "common:display.xml", and the forwarders to the context's cursor. One
+// instance at a time, reached through GetPlatform.
 //
-// Everything runs on the main thread except the pointer poll of the cursor
-// thread (MoveMouse with -1, -1); the pointer fields are guarded by the
-// mouse mutex.
+// Main thread only, except the pointer poll of the cursor thread
+// (MoveMouse with -1, -1) and TakeCursorPresentDue.
 class TPlatform {
 public:
+    // Reads "common:display.xml" (unless the host bridge runs) and makes the
+    // context.
     TPlatform();
     ~TPlatform();
     TPlatform(const TPlatform&) = delete;
     TPlatform& operator=(const TPlatform&) = delete;
 
     TPlatformData* GetData() const { return mData.get(); }
+    TDXContext* GetContext() const;
 
     // The window the display lives in (the main window).
     void SetWindow(OsWindow window);
     OsWindow GetWindow() const;
 
-    // Display mode. SetDisplay chooses and applies a mode for the window;
-    // force re-applies an unchanged mode and runs while the application is
-    // inactive; quiet suppresses fall-back notices; hostedChild marks a
-    // window inside an external parent.
+    // Display mode: chooses and applies a mode for the main window. force
+    // re-applies an unchanged mode and runs while the application is
+    // inactive; quiet suppresses the fall-back message boxes; hostedChild
+    // marks a window inside an external parent.
     void SetDisplay(int32_t width, int32_t height, bool fullScreen, bool force, bool quiet,
                     bool hostedChild);
     // Switching to a window is refused (false) when the desktop has 256
-    // colours or fewer or is not larger than the screen in both directions;
-    // otherwise the mode is set again at the current size.
+    // colours or fewer, is not larger than the screen in both directions,
+    // or the last windowed attempt ran out of video memory; otherwise the
+    // mode is set again at the current size.
     bool SetFullScreen(bool fullScreen);
     bool IsFullScreen() const;
     void GetDisplayMode(int32_t& width, int32_t& height, bool& fullScreen) const;
 
-    // False at once while broken; true while a mode is set; otherwise marks
-    // the display broken (stamping the time) and answers false.
+    // False at once while broken; true while the display, the device and
+    // the mode are set; otherwise marks the display broken (stamping the
+    // time) and answers false.
     bool IsDeviceReady();
     void SetBroken(uint32_t time);
     bool IsBroken() const;
     uint32_t GetBrokenTime() const;
+    bool IsFatal() const;
     void ResetWorkingCount();
     uint32_t GetWorkingCount() const;
-    // Counts a frame begun (the frame code calls it).
     void CountWorkingFrame();
 
-    // Desktop: colour count (-1 = more than 256), width, height. Re-read
-    // from the video system when the desktop changes.
+    // The first report switches to the low-video-memory mode for good
+    // (16-bit colour, full screen only) and writes "common:display.xml".
+    void OutOfVideoMemory();
+    bool IsLowMemoryVideo() const;
+    bool HasTextureLimits() const;
+
+    // Desktop: colour count (-1 = more than 256), width, height.
     void UpdateDesktopMode();
     void SetDesktopMode(int32_t colours, int32_t width, int32_t height);
     void GetDesktopMode(int32_t& colours, int32_t& width, int32_t& height) const;
 
-    // Device restore: release the assets' device objects and either
-    // restore them or set the mode again.
+    // Frames. BeginDraw opens a scene (false: no drawing now: no device,
+    // broken, inactive (after a 200 ms sleep) or the device was lost);
+    // EndDraw closes it and, with present, shows it with the cursor.
+    bool BeginDraw(bool copyFront);
+    void EndDraw(bool present);
+    // Sets the device viewport to rect within the screen rectangle (clamped
+    // there; the stored viewport is not changed). False when refused.
+    bool ApplyViewport(const TRect& rect);
+
+    // Device restore (TPlatformData::Restore).
     void Restore();
     // Re-creates what lives in the device after a restore.
     void RestoreAssets();
 
-    // Pointer and cursor.
-    // A real move (x != -1) from the window procedure stores the client
-    // position and starts tracking; a poll (x = -1, the cursor thread) waits
-    // at most 5 ms for the mouse mutex and answers -1, -1 while nothing is
-    // tracked or there is no cursor image. Returns the position kept.
+    // Pointer and cursor (forwarders to the context).
+    // A real move (x != -1) comes from the window procedure with client
+    // pixels; a poll (x = -1, the cursor thread) waits at most 5 ms for the
+    // mouse mutex and answers -1, -1 while nothing is tracked or there is no
+    // cursor image. Returns the position in logical pixels.
     TMousePos MoveMouse(int32_t x, int32_t y);
-    // Re-reads the window position; a moved window forgets where the cursor
-    // was drawn.
     void SyncMouse();
-    // The pointer position as the window system last reported it, in
-    // logical pixels (divided by the scale factor while hosted).
     TMousePos GetMousePos();
-    // The pointer left the window: the cursor is taken off and forgotten.
     void MouseLeft();
-    // Forgets the position and the drawn cursor.
     void ResetMouse();
-    // The software cursor image (empty = none) and its hot-spot.
     void SetCursorImage(TTextureRef texture, int32_t hotX, int32_t hotY);
+    // The built-in arrow (or another image file) as the cursor.
+    bool SetCursorImageFile(const TString& name, int32_t hotX, int32_t hotY);
     TTextureRef GetCursorTexture() const;
     // Whether the application wants the system pointer when no cursor image
     // is set (the default).
@@ -99,16 +109,50 @@ public:
     // pointer and answers true when a cursor image is set or the system
     // pointer is not wanted; false otherwise.
     bool OnSetCursor();
-    // Set when the cursor moved and a present should show it; cleared by
-    // the call. Safe from any thread.
+    // A present is due to show the cursor where it is now; cleared by the
+    // call. Safe from any thread.
     bool TakeCursorPresentDue();
-    // A present has shown the cursor at the position kept now.
-    void CursorPresented();
+    // Main thread, from the pump's idle pass: when the cursor moved since it
+    // was last shown and no frame or movie is on, shows it (and turns a
+    // redraw asked for by the cursor thread into an invalidation).
+    void ServeCursor();
+    bool IsFlipDone() const;
+    void GetClientOrigin(int32_t& x, int32_t& y);
+    void FlipToGDISurface();
+    // A new texture-surface object (owned by the caller).
+    TTextureData* CreateTextureData();
+
+    // Tests: the sleeps of the frame and restore code, and the process exit
+    // of the fatal paths (the hook is called instead of ending the process;
+    // the display layer then returns as if the process had ended). Null
+    // restores the real ones.
+    static void SetSleepHook(void (*sleep)(int32_t ms));
+    static void SetExitHook(void (*exit)(int code));
 
 private:
+    void ApplyDeviceState();
+    void SetDefaultTransforms();
+    // Ends the process (or runs the test hook).
+    void Exit(int code);
+
     std::unique_ptr<TPlatformData> mData;
 };
 
 // The display layer while it exists (null before and after). Readable from
 // any thread.
 TPlatform* GetPlatform();
+
+class TRenderHost;
+// The drawing device's host over the display layer: frames through
+// BeginDraw / EndDraw (with their restore), the display, the device state
+// and texture surfaces. It holds nothing itself (every call goes to
+// GetPlatform()), so a device made with it never outlives what it uses.
+TRenderHost* GetPlatformRenderHost();
+// Gives the renderer a drawing device over the display layer when it has
+// none yet.
+void InstallPlatformRenderDevice();
+
+// Reports an out-of-video-memory result of a device call through the
+// application handle (which lands in TPlatform::OutOfVideoMemory); other
+// results are ignored. Returns r.
+GfxResult ReportVideoMemory(GfxResult r);

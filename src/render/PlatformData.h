@@ -1,60 +1,72 @@
 #pragma once
-#include <atomic>
 #include <cstdint>
-#include <mutex>
+#include <list>
+#include <memory>
 
 #include "os/Window.h"
+#include "platform/Matrix.h"
 #include "platform/Rect.h"
 #include "render/TextureRef.h"
 
+class GfxDevice;
+class GfxDisplay;
+class GfxSurface;
+class TDXContext;
 class TPlatform;
 
-// The state behind TPlatform. Main thread only, except the fields marked
-// "mouse mutex", which the cursor thread reads as well.
+// The state behind TPlatform. Main thread only (the cursor state lives in
+// the context, under its mouse mutex).
 class TPlatformData {
 public:
+    TPlatformData();
+    ~TPlatformData();
+    TPlatformData(const TPlatformData&) = delete;
+    TPlatformData& operator=(const TPlatformData&) = delete;
+
     // Recovers from an unusable display: releases the assets' device
-    // objects, then either sets the mode again or restores them.
+    // objects, then either restores the surfaces and the assets or sets the
+    // mode again.
     void Restore();
 
     TPlatform* mOwner = nullptr;
-    OsWindow mWindow = nullptr;
+    OsWindow mWindow = nullptr;     // the main window
 
-    // Display mode.
-    bool mModeSet = false;        // a mode is applied to the window
+    // Taken from the context after a successful mode set; null while no
+    // mode is set. The device changes with every mode set.
+    GfxDisplay* mDirectDraw = nullptr;
+    GfxDisplay* mDirect3D = nullptr;
+    GfxDevice* mDevice = nullptr;
+    std::unique_ptr<TDXContext> mContext;
+    GfxSurface* mRenderTarget = nullptr;     // the device's current target
+    std::list<TRect> mViewportStack;        // saved viewports, newest first
+    TRect mViewport;                        // current viewport (screen pixels)
+    TRect mScreenRect;                      // 0, 0, width, height of the target
+    TRect mClipRect;                        // clip rectangle within the viewport
+    TRect mSavedViewport;                   // viewport saved by a render-to-texture pass
+    GfxSurface* mMainRenderTarget = nullptr; // the back buffer while a texture is the target
     bool mFullScreen = false;
     bool mBroken = false;         // unusable for now; frames are skipped
-    bool mReconfigure = false;    // a mode change is due at the next restore
+    bool mReconfigure = false;    // a mode change after running out of video memory is due
+    int32_t mTargetMode = 0;      // mode of the current render-to-texture pass
+    TTextureRef mTargetTexture;   // texture being drawn into
     bool mFallback = false;       // a fall-back mode change is running
-    bool mInFrame = false;
+    bool mFatal = false;          // the display cannot be used at all
+    bool mSeparateTextureMemory = false;
+    bool mNoSpecular = false;
+    bool mTextureLimits = false;  // square-only textures or a small aspect ratio
     uint32_t mWorkingCount = 0;   // frames begun since the last mode set or restore
     uint32_t mBrokenTime = 0;     // application time when mBroken was last set
-    TRect mViewport;
-    TRect mScreenRect;            // 0, 0, width, height of the screen
-    TRect mClipRect;
-    TRect mSavedViewport;
-    bool mCursorRequested = false; // the first mode set asked for the cursor image
+    bool mLowMemoryVideo = false; // 16-bit colour, full screen only
+    bool mInFrame = false;        // a scene is open
+    uint64_t mTextureMemory = 0;  // bytes of texture surfaces in use
+    bool mProjectionDirty = true;
+    TMat4 mProjection;
+    float mNear = 0.1f;
+    float mFar = 1000.0f;
+    bool mCalibrated = false;
+    float mPixelOffset = -0.5f;   // 2D pixel offset
+    uint32_t mExtraFlag = 0;      // optional extra flag of the first device attempt
 
-    // Desktop as last read: colours (-1 = more than 256), size.
-    int32_t mDesktopColours = -1;
-    int32_t mDesktopWidth = 0;
-    int32_t mDesktopHeight = 0;
-
-    // Pointer and cursor (mouse mutex).
-    std::timed_mutex mMouseMutex;
-    int32_t mMouseX = -1;         // logical pixels; -1 when unknown
-    int32_t mMouseY = -1;
-    int32_t mDrawnX = -1;         // where the cursor was last shown
-    int32_t mDrawnY = -1;
-    bool mTracking = false;       // the position has been read at least once
-    bool mCursorDrawn = false;
-    uint32_t mLastDrawTime = 0;
-    int32_t mWindowX = 0;         // window position at the last sync
-    int32_t mWindowY = 0;
-    TTextureRef mCursorTexture;
-    int32_t mHotSpotX = 0;
-    int32_t mHotSpotY = 0;
-    bool mSystemCursorWanted = true; // main thread only
-
-    std::atomic<bool> mCursorPresentDue{false};
+    bool mCursorRequested = false;   // the first mode set asked for the built-in cursor
+    bool mSystemCursorWanted = true; // the system pointer shows without a cursor image
 };

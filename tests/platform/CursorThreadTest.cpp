@@ -6,17 +6,13 @@
 #include "os/MessageQueue.h"
 #include "os/Window.h"
 #include "platform/CursorThread.h"
+#include "platform/AssetNames.h"
 #include "platform/PlatformApp.h"
+#include "render/CursorImage.h"
 #include "render/Platform.h"
 #include "ui/WindowManager.h"
 
 namespace {
-
-TTextureRef FakeTexture()
-{
-    static int anchor = 0;
-    return TTextureRef(std::shared_ptr<int>(&anchor, [](int*) {}), reinterpret_cast<TTexture*>(&anchor));
-}
 
 // Waits up to a second for the condition.
 template <typename F>
@@ -80,7 +76,9 @@ TEST_F(CursorThreadTest, StopWithoutStartAndTwiceIsHarmless)
 
 TEST_F(CursorThreadTest, ItPollsThePointerAndAsksForAPresent)
 {
-    platform->SetCursorImage(FakeTexture(), 2, 2);
+    // The built-in arrow: an image without a display mode yet.
+    RegisterSystemCursor();
+    ASSERT_TRUE(platform->SetCursorImageFile(kSystemCursorName, 2, 2));
     platform->TakeCursorPresentDue();
     platform->MoveMouse(30, 40);
     platform->TakeCursorPresentDue();
@@ -89,14 +87,24 @@ TEST_F(CursorThreadTest, ItPollsThePointerAndAsksForAPresent)
     app->StartCursorThread();
     EXPECT_TRUE(Eventually([&] { return platform->TakeCursorPresentDue(); }));
 
-    // While a movie plays the thread leaves the cursor alone.
-    app->mWindowManager->SetMoviePlaying(true);
+    // Shown where the pointer is: nothing more to ask.
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     platform->TakeCursorPresentDue();
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    EXPECT_FALSE(platform->TakeCursorPresentDue());
+
+    // While a movie plays the thread leaves the cursor alone, even when the
+    // pointer moves (a move in a window waits for the next frame or poll).
+    app->mWindowManager->SetMoviePlaying(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    platform->MoveMouse(35, 45);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     EXPECT_FALSE(platform->TakeCursorPresentDue());
     app->mWindowManager->SetMoviePlaying(false);
     EXPECT_TRUE(Eventually([&] { return platform->TakeCursorPresentDue(); }));
+    TDXContext::CursorState cursor = platform->GetContext()->GetCursorState();
+    EXPECT_EQ(cursor.drawn.x, 35);
+    EXPECT_EQ(cursor.drawn.y, 45);
 }
 
 TEST_F(CursorThreadTest, StopsPromptlyEvenWhileBackingOff)

@@ -1,6 +1,8 @@
 #include "PumpTestSupport.h"
 
 #include "os/Clipboard.h"
+#include "platform/AssetNames.h"
+#include "render/CursorImage.h"
 
 namespace {
 
@@ -68,9 +70,11 @@ TEST_F(MainWindow, CursorImageAndVisibility)
         return OsSendMessage(window, OsMsg::SetCursor, OsWindowValue(window),
                              OsMakeLParam(OsHit::Client, OsMsg::MouseMove));
     };
-    // No image yet: the system pointer shows.
-    EXPECT_EQ(setCursor(), 0);
-    EXPECT_TRUE(OsSystemCursorShown());
+    // The first display set-up put the built-in arrow in place: the program
+    // draws the cursor, the system pointer is hidden.
+    EXPECT_EQ(setCursor(), 1);
+    EXPECT_FALSE(OsSystemCursorShown());
+    EXPECT_EQ(platform->GetContext()->GetCursorState().width, 32);
 
     TTextureRef image = FakeTexture();
     app->SetCursorImage(image, 3, 4);
@@ -90,9 +94,19 @@ TEST_F(MainWindow, CursorImageAndVisibility)
     app->ShowCursor(true);
     EXPECT_EQ(platform->GetCursorTexture(), other);
 
-    // The built-in arrow cannot be made into a texture here, so the system
-    // pointer stands in for it.
+    // An empty texture selects the built-in arrow, read from its memory
+    // file: the program draws it, the system pointer stays hidden.
     app->SetCursorImage(TTextureRef(), 2, 2);
+    EXPECT_FALSE(platform->GetCursorTexture());
+    EXPECT_TRUE(AssetExists(kSystemCursorName));
+    TDXContext::CursorState cursor = platform->GetContext()->GetCursorState();
+    EXPECT_EQ(cursor.width, 32);
+    EXPECT_EQ(cursor.hotX, 2);
+    EXPECT_EQ(setCursor(), 1);
+    EXPECT_FALSE(OsSystemCursorShown());
+
+    // A texture without a surface is no image: the system pointer is back.
+    app->SetCursorImage(WrapTestTexture(std::make_shared<TTestTexture>()), 0, 0);
     EXPECT_FALSE(platform->GetCursorTexture());
     EXPECT_EQ(setCursor(), 0);
     EXPECT_TRUE(OsSystemCursorShown());

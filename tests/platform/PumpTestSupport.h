@@ -25,6 +25,7 @@
 #include "platform/Timer.h"
 #include "render/Platform.h"
 #include "render/TextureRef.h"
+#include "render/TestTexture.h"
 
 class PumpFixture : public ::testing::Test {
 protected:
@@ -165,12 +166,9 @@ protected:
         OsHandleSdlEvent(e);
     }
 
-    // A cursor texture for the display layer: never drawn here, only held.
-    static TTextureRef FakeTexture()
-    {
-        static int anchor = 0;
-        return TTextureRef(std::shared_ptr<int>(&anchor, [](int*) {}), reinterpret_cast<TTexture*>(&anchor));
-    }
+    // A cursor texture for the display layer (a 16 x 16 surface on the
+    // fixture's display).
+    static TTextureRef FakeTexture() { return MakeTestTexture(16, 16); }
 };
 
 inline bool operator==(const TPlatformEvent& a, const TPlatformEvent& b)

@@ -4,6 +4,7 @@
 #include "platform/Application.h"
 #include "platform/Log.h"
 #include "platform/PlatformEvent.h"
+#include "platform/Prefs.h"
 #include "platform/Settings.h"
 #include "platform/StringTable.h"
 #include "ui/WindowManager.h"
@@ -14,6 +15,13 @@ constexpr int32_t kScreenWidth = 800;
 constexpr int32_t kScreenHeight = 600;
 
 } // namespace
+
+bool FullScreenPreferred()
+{
+    TPrefs prefs(false);
+    int user = prefs.GetInt(TString("curuser"), -1, -1);
+    return prefs.GetInt(TString("fullscreen"), 1, user) == 1;
+}
 
 unsigned RunEventLoop(TApplication* application)
 {
@@ -49,6 +57,6 @@ void GameMain(TApplication* application, const char* commandLine)
     else
         application->SetWindowTitle(GetConfig(TString("gamename")));
 
-    application->CreateDisplay(kScreenWidth, kScreenHeight, false);
+    application->CreateDisplay(kScreenWidth, kScreenHeight, FullScreenPreferred());
     RunEventLoop(application);
 }
