@@ -14,10 +14,14 @@ namespace {
 constexpr int32_t kScreenWidth = 800;
 constexpr int32_t kScreenHeight = 600;
 
+// Cipher key of the preferences store, set before the store is first made.
+constexpr const char* kPrefsKey = "QuillKeyMaps";
+
 } // namespace
 
 bool FullScreenPreferred()
 {
+    SetConfig("encryptionkey", kPrefsKey);
     TPrefs prefs(false);
     int user = prefs.GetInt(TString("curuser"), -1, -1);
     return prefs.GetInt(TString("fullscreen"), 1, user) == 1;
