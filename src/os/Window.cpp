@@ -4,6 +4,8 @@
 #include "os/Time.h"
 #include "os/WindowState.h"
 
+#include <cstring>
+
 OsMessageState& OsState()
 {
     static OsMessageState state;
@@ -30,6 +32,22 @@ uint32_t OsNow()
     return s.clock ? s.clock() : OsTimeMs();
 }
 
+namespace {
+
+bool IsScreenless(const char* driver)
+{
+    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+}
+
+// SDL_VIDEODRIVER (a name or a comma-separated list) asks for it.
+bool Requested(const char* driver)
+{
+    const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return wanted && std::strstr(wanted, driver) != nullptr;
+}
+
+} // namespace
+
 bool OsInitVideo()
 {
     auto& s = OsState();
@@ -46,6 +64,14 @@ bool OsInitVideo()
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return false;
+    // When the display cannot be reached SDL quietly falls back to a driver
+    // without a screen, where a window is never seen and never gets the focus.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && IsScreenless(driver) && !Requested(driver)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_SetError("no display: only SDL's \"%s\" video driver started", driver);
+        return false;
+    }
     s.videoReady = true;
     return true;
 }
@@ -246,7 +272,10 @@ bool OsSetForegroundWindow(OsWindow window)
         return false;
     if (data->sdl) {
         SDL_RaiseWindow(data->sdl);
-        // Without a window manager nobody else hands out the focus.
+        // Without a window manager nobody else hands out the focus. Shown
+        // windows are mapped by now (SDL waits for that), so this is the one
+        // request: repeating it later would take the focus back from a window
+        // that got it in the meantime.
         SDL_SetWindowInputFocus(data->sdl);
         return true;
     }

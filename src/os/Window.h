@@ -23,7 +23,9 @@ using OsWndProc = intptr_t (*)(OsWindow window, uint32_t message, uintptr_t wPar
 // Starts SDL's video subsystem and sets the hints the message layer relies
 // on (no automatic quit on the last window, no automatic mouse capture,
 // click-through focus clicks). Idempotent. False (logged by the caller) when
-// no video driver could be started.
+// no video driver could be started, or only one without a screen ("offscreen",
+// "dummy") that SDL_VIDEODRIVER does not name: SDL picks those by itself when
+// the display cannot be reached.
 bool OsInitVideo();
 // Destroys every remaining window and stops the video subsystem.
 void OsShutdownVideo();

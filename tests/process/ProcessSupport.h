@@ -28,6 +28,9 @@ struct ChildOptions {
 
 // Starts the program; -1 when it could not be started.
 pid_t StartChild(const ChildOptions& options);
+// Environment entries that give a child running the game fast unwinding and
+// no leak check in sanitizer builds (see the definition for why).
+std::vector<std::string> ChildSanitizerEnvironment();
 // Waits for the child to end; its exit status (0..255), -1 when it ended by
 // a signal, or nothing when the time ran out.
 std::optional<int> WaitChild(pid_t pid, std::chrono::milliseconds timeout);

@@ -37,6 +37,8 @@ protected:
         ChildOptions options;
         options.arguments = std::move(arguments);
         options.environment = {"XDG_DATA_HOME=" + mData.Path(), "XDG_RUNTIME_DIR=" + mRuntime.Path()};
+        for (std::string& entry : ChildSanitizerEnvironment())
+            options.environment.push_back(std::move(entry));
         pid_t pid = StartChild(options);
         if (pid > 0)
             mChildren.push_back(pid);
@@ -49,6 +51,14 @@ protected:
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
+    }
+
+    // The game logs its first idle event once start-up is over: by then its
+    // window has been shown and has asked for the focus.
+    bool WaitForStartUp()
+    {
+        return WaitUntil([&] { return ReadLog().find("First idle event") != std::string::npos; },
+                         kStartTimeout);
     }
 
     // Closes the window as a window manager would and expects a clean end
@@ -77,6 +87,8 @@ TEST_F(ProcessTest, OpensItsWindowAndEndsWhenTheWindowIsClosed)
     Window window = mX.WaitForWindowOfProcess(pid, kStartTimeout);
     ASSERT_NE(window, 0u) << "no window appeared";
     EXPECT_FALSE(mX.GetTitle(window).empty());
+    EXPECT_TRUE(WaitUntil([&] { return mX.GetFocus() == window; }, 10s))
+        << "the window did not take the focus when shown";
 
     // It keeps running while nothing happens.
     std::this_thread::sleep_for(300ms);
@@ -94,6 +106,11 @@ TEST_F(ProcessTest, SecondCopyBringsTheFirstToTheFrontAndEnds)
     ASSERT_GT(first, 0);
     Window window = mX.WaitForWindowOfProcess(first, kStartTimeout);
     ASSERT_NE(window, 0u);
+    // Its start-up asks for the focus (more than once); only after that is
+    // over can another window keep the focus.
+    ASSERT_TRUE(WaitForStartUp()) << ReadLog();
+    ASSERT_TRUE(WaitUntil([&] { return mX.GetFocus() == window; }, 10s))
+        << "the window did not take the focus when shown";
 
     // Something else has the focus when the second copy starts.
     Window other = mX.MakeFocusedWindow();
