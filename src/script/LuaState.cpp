@@ -1,5 +1,6 @@
 #include "script/LuaState.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "lauxlib.h"
@@ -34,11 +35,15 @@ std::string ErrorText(lua_State* L)
     return message;
 }
 
+int Panic(lua_State* L)
+{
+    const char* message = lua_tostring(L, -1);
+    std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n", message ? message : "?");
+    return 0;
 }
 
-lua_State* NewLuaState()
+lua_State* OpenLibraries(lua_State* L)
 {
-    lua_State* L = luaL_newstate();
     if (!L)
         return nullptr;
     if (lua_cpcall(L, OpenAll, nullptr) != 0) {
@@ -46,6 +51,21 @@ lua_State* NewLuaState()
         return nullptr;
     }
     return L;
+}
+
+}
+
+lua_State* NewLuaState()
+{
+    return OpenLibraries(luaL_newstate());
+}
+
+lua_State* NewLuaState(lua_Alloc alloc, void* ud)
+{
+    lua_State* L = lua_newstate(alloc, ud);
+    if (L)
+        lua_atpanic(L, Panic);
+    return OpenLibraries(L);
 }
 
 bool RunLuaBuffer(lua_State* L, const char* code, size_t size, const char* chunkName,

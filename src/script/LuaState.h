@@ -10,6 +10,10 @@
 // out. Close it with lua_close.
 lua_State* NewLuaState();
 
+// The same with every block allocated through `alloc` (called with `ud`),
+// for a state with its own memory limit.
+lua_State* NewLuaState(lua_Alloc alloc, void* ud);
+
 // Compiles `size` bytes of source (or a binary chunk) named `chunkName` and
 // calls it with the `nargs` values on top of the stack, leaving `nresults`
 // results (LUA_MULTRET for all). On failure the stack is as it was minus the

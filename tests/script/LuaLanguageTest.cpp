@@ -45,6 +45,51 @@ TEST(LuaLanguage, BitOperators)
     CheckLuaCases(cases);
 }
 
+// Integer keys and arguments at the edges of the int range, and numbers
+// beyond it: no signed overflow, out-of-range numbers convert to the lowest
+// integer (as x86 does).
+TEST(LuaLanguage, IntegerRangeEdges)
+{
+    static const LuaCase cases[] = {
+        {"local t = {} t[-2147483648] = 'a' t[-2147483647] = 'b' return t[-2147483648], t[-2147483647], #t",
+         "a,b,0", nullptr},
+        {"local t = {[2147483647] = 1, [2147483648] = 2, [1e300] = 3, [-1e300] = 4, [-2147483648] = 5} "
+         "return t[2147483647], t[2147483648], t[1e300], t[-1e300], t[-2147483648]",
+         "1,2,3,4,5", nullptr},
+        {"local z = 0 local t = {[9007199254740992] = 1, [-1e300] = 2} local n = 0 for k in pairs(t) do n = n + 1 end "
+         "return n, t[z / z], rawget(t, 1 / z)",
+         "2,nil,nil", nullptr},
+        {"return unpack({}, -2147483648, 2147483647)", nullptr, "too many results to unpack"},
+        {"return unpack({1, 2}, 2147483647, 2147483647), unpack({'x'}, -2147483648, -2147483648)", "nil,nil",
+         nullptr},
+        {"local x = math.random(-2147483648, 2147483647) return x >= -2147483648 and x <= 2147483647, x % 1",
+         "true,0", nullptr},
+        {"local p = math.pow return string.format('%d %x %d %x %x', p(2, 63), -1, 1e300, p(2, 64) - 2048, -p(2, 63))",
+         "-9223372036854775808 ffffffffffffffff -9223372036854775808 fffffffffffff800 8000000000000000", nullptr},
+        {"return #string.format('%c', 1e300), ('abc'):sub(-1e300), ('abc'):sub(1, 1e300)", "0,abc,", nullptr},
+    };
+    CheckLuaCases(cases);
+}
+
+// Each `?', `*', `-' and capture nests a C call while matching: a pattern a
+// script builds may be long enough to exhaust the C stack, so nesting stops
+// with an error.
+TEST(LuaLanguage, LongPatternsRaiseInsteadOfOverflowingTheStack)
+{
+    static const LuaCase cases[] = {
+        {"local n = 300000 return string.rep('a', n):match(string.rep('a?', n))", nullptr, "pattern too complex"},
+        {"return string.find(string.rep('a', 5000), string.rep('a-', 5000) .. 'b')", nullptr, "pattern too complex"},
+        {"return string.gsub(string.rep('a', 2000), string.rep('a*', 2000), '')", nullptr, "pattern too complex"},
+        {"for m in string.gmatch(string.rep('a', 2000), string.rep('a?', 2000)) do end", nullptr,
+         "pattern too complex"},
+        // below the limit, and repeated matches each get the whole depth
+        {"return #string.rep('a', 900):match(string.rep('a?', 900))", "900", nullptr},
+        {"local p = string.rep('a?', 900) local s, n = string.gsub(string.rep('a', 2700), p, 'x') return s, n",
+         "xxxx,4", nullptr},
+    };
+    CheckLuaCases(cases);
+}
+
 TEST(LuaLanguage, CaretIsExclusiveOrForNumbers)
 {
     static const LuaCase cases[] = {
@@ -335,6 +380,42 @@ TEST(LuaLanguage, BinaryChunksRoundTripAndStockChunksAreRefused)
     EXPECT_TRUE(lua_isnil(L, 1));
     EXPECT_NE(std::string(lua_tostring(L, 2)).find("bad header"), std::string::npos) << lua_tostring(L, 2);
     lua_close(L);
+}
+
+// Binary chunks that lua_dump never writes: an absent (length 0) string
+// constant or debug name, fewer upvalue names than upvalues, a table size
+// beyond an int. The byte patterns assume 4-byte ints and 8-byte size_t,
+// little-endian.
+TEST(LuaLanguage, MalformedBinaryChunksAreRefused)
+{
+    static const LuaCase cases[] = {
+        {"local d = string.dump(function() return xyz end) "
+         "local bad = d:gsub('\\4\\4%z%z%z%z%z%z%zxyz%z', '\\4\\0\\0\\0\\0\\0\\0\\0\\0') "
+         "return bad ~= d, select(2, loadstring(bad))",
+         "true,binary string: bad string in precompiled chunk", nullptr},
+        {"local d = string.dump(function() local abc return abc end) "
+         "local bad = d:gsub('\\4%z%z%z%z%z%z%zabc%z', '\\0\\0\\0\\0\\0\\0\\0\\0') "
+         "return bad ~= d, select(2, loadstring(bad))",
+         "true,binary string: bad string in precompiled chunk", nullptr},
+        // the second upvalue has no name: naming it in an error read past the names
+        {"local d = string.dump(function() local a, b return function() return a, b.x end end) "
+         "local bad = d:gsub('\\2%z%z%z\\2%z%z%z%z%z%z%za%z\\2%z%z%z%z%z%z%zb%z', "
+         "'\\1\\0\\0\\0\\2\\0\\0\\0\\0\\0\\0\\0a\\0') "
+         "return bad ~= d, select(2, loadstring(bad))",
+         "true,binary string: bad upvalue names in precompiled chunk", nullptr},
+        // a NEWTABLE whose hash size is beyond an int (2^31 in the table
+        // size byte): an error, not a negative size
+        {"local d = string.dump(function() return {} end) "
+         "local bad, n = d:gsub('\\3%z%z%z\\10%z%z%z', '\\3\\0\\0\\0\\10\\128\\62\\0') "
+         "assert(n == 1) return loadstring(bad)()",
+         nullptr, "table overflow"},
+        // no debug names at all is still fine
+        {"local d = string.dump(function() local a, b return function() return a, b end end) "
+         "local bad = d:gsub('\\2%z%z%z\\2%z%z%z%z%z%z%za%z\\2%z%z%z%z%z%z%zb%z', '\\0\\0\\0\\0') "
+         "return bad ~= d, type(loadstring(bad))",
+         "true,function", nullptr},
+    };
+    CheckLuaCases(cases);
 }
 
 TEST(LuaLanguage, RegistryKeyIndices)

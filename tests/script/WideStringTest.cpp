@@ -187,6 +187,20 @@ TEST(WideString, CApi)
     EXPECT_TRUE(lua_toboolean(L, 1));
     EXPECT_EQ(lua_tonumber(L, 2), 43);
     lua_pop(L, 2);
+
+    // no units from a null pointer: the empty wide string (and the same for
+    // 8-bit strings)
+    lua_pushwstring(L, nullptr, 0);
+    lua_setglobal(L, "e");
+    lua_pushlstring(L, nullptr, 0);
+    lua_setglobal(L, "s");
+    ASSERT_TRUE(RunLuaString(L, "return e == L\"\", type(e), #e, s == '', e .. L\"x\"", 5, error)) << error;
+    EXPECT_TRUE(lua_toboolean(L, 1));
+    EXPECT_STREQ(lua_tostring(L, 2), "wstring");
+    EXPECT_EQ(lua_tonumber(L, 3), 0);
+    EXPECT_TRUE(lua_toboolean(L, 4));
+    EXPECT_EQ(lua_type(L, 5), LUA_TWSTRING);
+    EXPECT_EQ(lua_objlen(L, 5), 1u);
     lua_close(L);
 }
 
