@@ -12,6 +12,7 @@
 
 #include "os/Input.h"
 #include "os/MessageQueue.h"
+#include "os/SdlEvents.h"
 #include "os/SdlInput.h"
 #include "os/Window.h"
 
@@ -110,67 +111,17 @@ protected:
 
     uint32_t Id() const { return OsGetWindowEventId(window); }
 
-    // SDL event builders for the headless window.
+    // SDL events for the headless window.
+    TSdlEvents Sdl() const { return TSdlEvents(Id()); }
     void Key(bool down, SDL_Scancode sc, SDL_Keycode sym, uint16_t mod = KMOD_NUM, bool repeat = false)
     {
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.windowID = Id();
-        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.key.repeat = repeat ? 1 : 0;
-        e.key.keysym.scancode = sc;
-        e.key.keysym.sym = sym;
-        e.key.keysym.mod = mod;
-        OsHandleSdlEvent(e);
+        Sdl().Key(down, sc, sym, mod, repeat);
     }
-    void Text(const char* utf8)
-    {
-        SDL_Event e{};
-        e.type = SDL_TEXTINPUT;
-        e.text.windowID = Id();
-        SDL_strlcpy(e.text.text, utf8, sizeof e.text.text);
-        OsHandleSdlEvent(e);
-    }
-    void Motion(int32_t x, int32_t y)
-    {
-        SDL_Event e{};
-        e.type = SDL_MOUSEMOTION;
-        e.motion.windowID = Id();
-        e.motion.x = x;
-        e.motion.y = y;
-        OsHandleSdlEvent(e);
-    }
-    void Button(bool down, uint8_t button, int32_t x, int32_t y)
-    {
-        SDL_Event e{};
-        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.windowID = Id();
-        e.button.button = button;
-        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.button.clicks = 1;
-        e.button.x = x;
-        e.button.y = y;
-        OsHandleSdlEvent(e);
-    }
-    void Wheel(int32_t y, bool flipped = false)
-    {
-        SDL_Event e{};
-        e.type = SDL_MOUSEWHEEL;
-        e.wheel.windowID = Id();
-        e.wheel.y = y;
-        e.wheel.direction = flipped ? SDL_MOUSEWHEEL_FLIPPED : SDL_MOUSEWHEEL_NORMAL;
-        OsHandleSdlEvent(e);
-    }
-    void WindowEvent(uint8_t ev, int32_t d1 = 0, int32_t d2 = 0)
-    {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.windowID = Id();
-        e.window.event = ev;
-        e.window.data1 = d1;
-        e.window.data2 = d2;
-        OsHandleSdlEvent(e);
-    }
+    void Text(const char* utf8) { Sdl().Text(utf8); }
+    void Motion(int32_t x, int32_t y) { Sdl().Motion(x, y); }
+    void Button(bool down, uint8_t button, int32_t x, int32_t y) { Sdl().Button(down, button, x, y); }
+    void Wheel(int32_t y, bool flipped = false) { Sdl().Wheel(y, flipped); }
+    void WindowEvent(uint8_t ev, int32_t d1 = 0, int32_t d2 = 0) { Sdl().WindowEvent(ev, d1, d2); }
     void Focus()
     {
         WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "os/Input.h"
+#include "os/SdlEvents.h"
 #include "os/MessageQueue.h"
 #include "os/SdlInput.h"
 #include "os/Window.h"
@@ -125,46 +126,11 @@ protected:
 
     uint32_t Id() const { return OsGetWindowEventId(window); }
 
-    void Motion(int32_t x, int32_t y)
-    {
-        SDL_Event e{};
-        e.type = SDL_MOUSEMOTION;
-        e.motion.windowID = Id();
-        e.motion.x = x;
-        e.motion.y = y;
-        OsHandleSdlEvent(e);
-    }
-    void Button(bool down, uint8_t button, int32_t x, int32_t y)
-    {
-        SDL_Event e{};
-        e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-        e.button.windowID = Id();
-        e.button.button = button;
-        e.button.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.button.clicks = 1;
-        e.button.x = x;
-        e.button.y = y;
-        OsHandleSdlEvent(e);
-    }
-    void Key(bool down, SDL_Scancode sc, SDL_Keycode sym, uint16_t mod = KMOD_NUM)
-    {
-        SDL_Event e{};
-        e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        e.key.windowID = Id();
-        e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        e.key.keysym.scancode = sc;
-        e.key.keysym.sym = sym;
-        e.key.keysym.mod = mod;
-        OsHandleSdlEvent(e);
-    }
-    void WindowEvent(uint8_t ev)
-    {
-        SDL_Event e{};
-        e.type = SDL_WINDOWEVENT;
-        e.window.windowID = Id();
-        e.window.event = ev;
-        OsHandleSdlEvent(e);
-    }
+    TSdlEvents Sdl() const { return TSdlEvents(Id()); }
+    void Motion(int32_t x, int32_t y) { Sdl().Motion(x, y); }
+    void Button(bool down, uint8_t button, int32_t x, int32_t y) { Sdl().Button(down, button, x, y); }
+    void Key(bool down, SDL_Scancode sc, SDL_Keycode sym, uint16_t mod = KMOD_NUM) { Sdl().Key(down, sc, sym, mod); }
+    void WindowEvent(uint8_t ev) { Sdl().WindowEvent(ev); }
 
     // A cursor texture for the display layer (a 16 x 16 surface on the
     // fixture's display).
