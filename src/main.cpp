@@ -1,8 +1,8 @@
 // Process entry: hands the command line and the game's main function to the
 // framework.
+#include "app/PlatformMain.h"
 #include "game/show/GameMain.h"
 #include "platform/CommandLine.h"
-#include "platform/PlatformMain.h"
 
 int main(int argc, char** argv)
 {

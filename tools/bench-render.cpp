@@ -15,9 +15,9 @@
 #include <memory>
 #include <vector>
 
-#include "os/GfxDisplay.h"
-#include "os/GfxMessageBox.h"
-#include "os/Window.h"
+#include "os/gfx/GfxDisplay.h"
+#include "os/gfx/GfxMessageBox.h"
+#include "os/window/Window.h"
 #include "render/GfxRenderDevice.h"
 #include "render/Renderer.h"
 #include "render/VertexList.h"

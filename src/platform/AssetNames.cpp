@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "os/DirList.h"
-#include "os/Folders.h"
+#include "os/system/DirList.h"
+#include "os/system/Folders.h"
 #include "platform/FolderScan.h"
 #include "platform/Log.h"
 #include "platform/PackFile.h"

@@ -139,3 +139,22 @@ std::vector<std::pair<TString, TString>> ParseOptions(const char* commandLine)
     }
     return pairs;
 }
+
+namespace {
+TString gCommandLine;
+}
+
+const TString& GetCommandLineText()
+{
+    return gCommandLine;
+}
+
+void SetCommandLineText(const TString& commandLine)
+{
+    gCommandLine = commandLine;
+}
+
+bool HasPqSwitch()
+{
+    return HasSwitch(gCommandLine.c_str(), "-pq=");
+}

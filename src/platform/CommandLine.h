@@ -33,3 +33,11 @@ bool ParseHostProgram(const char* commandLine, TString& program);
 // (even past a blank), or, when none is left, at the first blank. Reading
 // stops at a blank where a key should start, or at a key without "=".
 std::vector<std::pair<TString, TString>> ParseOptions(const char* commandLine);
+
+// The command line the process runs with (as the test hook left it). Main
+// thread only.
+const TString& GetCommandLineText();
+void SetCommandLineText(const TString& commandLine);
+
+// The process command line contains "-pq=" (the host bridge runs).
+bool HasPqSwitch();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "os/DirList.h"
+#include "os/system/DirList.h"
 #include "platform/TString.h"
 
 // Listing of one folder, one entry per call to Next.

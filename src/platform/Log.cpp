@@ -114,6 +114,21 @@ void WriteLog(const char* format, ...)
     fclose(file);
 }
 
+void WriteError(const char* format, ...)
+{
+    if (!format)
+        return;
+    char line[1024];
+    va_list args;
+    va_start(args, format);
+    int written = vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (written < 0)
+        line[0] = 0;
+    fprintf(stderr, "%s\n", line);
+    WriteLog("%s", line);
+}
+
 TString GetLogPath()
 {
     std::lock_guard<std::mutex> lock(gLogMutex);

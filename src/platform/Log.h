@@ -13,6 +13,10 @@ void SetLogFolder(const char* folder);
 
 void WriteLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A failure the user must see: the line goes to standard error as well as
+// to the log.
+void WriteError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // The current log file path; empty while logging is off.
 TString GetLogPath();
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "os/FileMapping.h"
+#include "os/system/FileMapping.h"
 #include "platform/TString.h"
 
 // A read-only memory mapping of one whole file.

@@ -1,6 +1,6 @@
 #include "platform/Timer.h"
 
-#include "os/Time.h"
+#include "os/system/Time.h"
 
 #include <atomic>
 

@@ -4,18 +4,18 @@
 #include <chrono>
 #include <cstring>
 
-#include "os/GfxDevice.h"
-#include "os/GfxSurface.h"
-#include "os/Input.h"
-#include "platform/Application.h"
+#include "os/gfx/GfxDevice.h"
+#include "os/gfx/GfxSurface.h"
+#include "os/window/Input.h"
+#include "platform/CommandLine.h"
 #include "platform/File.h"
 #include "platform/Log.h"
-#include "platform/PlatformApp.h"
+#include "platform/TaskList.h"
 #include "platform/Timer.h"
 #include "render/CursorImage.h"
+#include "render/DisplayHost.h"
 #include "render/Platform.h"
 #include "render/TextureData.h"
-#include "ui/WindowManager.h"
 
 namespace {
 
@@ -31,14 +31,12 @@ std::atomic<bool> gRestoringMouseImage{false};
 // The active flag of the application object (minimised or not).
 bool AppActiveFlag()
 {
-    TPlatformApp* app = GetPlatformApp();
-    return app ? app->mActive : true;
+    return GetDisplayHost().IsActive();
 }
 
 bool MoviePlaying()
 {
-    TWindowManager* manager = GetWindowManager();
-    return manager && manager->IsMoviePlaying();
+    return GetDisplayHost().IsMoviePlaying();
 }
 
 std::string Hex(const std::vector<uint8_t>& bytes)
@@ -133,8 +131,7 @@ void TDXContext::SetDesktopMode(int32_t colours, int32_t width, int32_t height)
 bool TDXContext::Create(OsWindow window, bool fullScreen, int32_t width, int32_t height, int32_t depth,
                         uint32_t flags)
 {
-    TPlatformApp* app = GetPlatformApp();
-    if (app && app->mExternalWindowParent)
+    if (GetDisplayHost().GetExternalParent())
         mOutOfMemoryRetry = false;
     ReleaseObjects();
     if (window && !mPointerWindow)
@@ -143,7 +140,7 @@ bool TDXContext::Create(OsWindow window, bool fullScreen, int32_t width, int32_t
     ReadDesktopMode();
 
     float scale = 1.0f;
-    bool scaled = GetScaleFactor(scale) && scale > 0.0f;
+    bool scaled = GetDisplayHost().GetScaleFactor(scale) && scale > 0.0f;
     mPaletteDesktop = false;
     if (!scaled && !fullScreen && (width >= mDesktopWidth || height >= mDesktopHeight))
         return false;
@@ -251,7 +248,7 @@ void TDXContext::ClientToLogical(int32_t& x, int32_t& y) const
         }
     }
     float scale = 1.0f;
-    if (GetScaleFactor(scale) && scale > 0.0f) {
+    if (GetDisplayHost().GetScaleFactor(scale) && scale > 0.0f) {
         x = int32_t(float(x) / scale);
         y = int32_t(float(y) / scale);
     }
@@ -288,8 +285,7 @@ void TDXContext::RequestRedraw(bool mainThread)
         mRedrawRequested = true;
         return;
     }
-    if (TWindowManager* manager = GetWindowManager())
-        manager->Invalidate();
+    GetDisplayHost().Invalidate();
 }
 
 TMousePos TDXContext::MoveMouseImage(int32_t x, int32_t y, bool intoBack)
@@ -346,7 +342,7 @@ TMousePos TDXContext::MoveMouseImage(int32_t x, int32_t y, bool intoBack)
     if (!mMode.fullScreen && mMode.width > 0) {
         float scale = 1.0f;
         int32_t w = mMode.width, h = mMode.height;
-        if (GetScaleFactor(scale) && scale > 0.0f) {
+        if (GetDisplayHost().GetScaleFactor(scale) && scale > 0.0f) {
             w = int32_t(float(w) / scale);
             h = int32_t(float(h) / scale);
         }
@@ -400,9 +396,9 @@ void TDXContext::PushCursorToDisplay()
 bool TDXContext::ApplyCursorImage(bool hadImage)
 {
     if (!mListener) {
-        if (TApplication* application = TApplication::Instance()) {
+        if (TTaskList* tasks = GetDisplayHost().GetRestoreTasks()) {
             mListener = new MouseTextureListener(this);
-            application->AddRestoreTask(mListener);
+            tasks->Add(mListener);
         }
     }
     int32_t width = 0, height = 0;
@@ -574,7 +570,7 @@ GfxResult TDXContext::EndFrameCursor()
 void TDXContext::ShowCursorOn(GfxDisplay& display)
 {
     float scale = 1.0f;
-    if (!(GetScaleFactor(scale) && scale > 0.0f))
+    if (!(GetDisplayHost().GetScaleFactor(scale) && scale > 0.0f))
         scale = 1.0f;
     int32_t x = int32_t(float(mDrawnPosition.x) * scale + 0.5f);
     int32_t y = int32_t(float(mDrawnPosition.y) * scale + 0.5f);

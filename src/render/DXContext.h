@@ -5,13 +5,13 @@
 #include <mutex>
 #include <vector>
 
-#include "os/GfxTypes.h"
-#include "os/Window.h"
+#include "os/gfx/GfxTypes.h"
+#include "os/window/Window.h"
 #include "platform/Rect.h"
 #include "platform/TString.h"
+#include "platform/Task.h"
 #include "render/Display.h"
 #include "render/TextureRef.h"
-#include "ui/Task.h"
 
 class GfxDevice;
 class GfxSurface;

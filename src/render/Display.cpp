@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "os/GfxMessageBox.h"
-#include "os/GfxSurface.h"
+#include "os/gfx/GfxMessageBox.h"
+#include "os/gfx/GfxSurface.h"
 #include "platform/Log.h"
 #include "render/Platform.h"
 

@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "os/GfxDisplay.h"
-#include "os/GfxTypes.h"
-#include "os/Window.h"
+#include "os/gfx/GfxDisplay.h"
+#include "os/gfx/GfxTypes.h"
+#include "os/window/Window.h"
 #include "platform/Rect.h"
 
 // The display object of the DirectX context: sets a full-screen mode or

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "os/GfxDisplay.h"
+#include "os/gfx/GfxDisplay.h"
 #include "platform/Log.h"
-#include "platform/PlatformApp.h"
+#include "render/DisplayHost.h"
 #include "render/VertexList.h"
-#include "ui/WindowManager.h"
 
 namespace {
 
@@ -100,7 +99,7 @@ float TGfxRenderDevice::HostScale() const
     if (mHostScale > 0.0f)
         return mHostScale;
     float scale = 1.0f;
-    if (GetScaleFactor(scale) && scale > 0.0f)
+    if (GetDisplayHost().GetScaleFactor(scale) && scale > 0.0f)
         return scale;
     return 1.0f;
 }
@@ -330,8 +329,7 @@ bool TGfxRenderDevice::BeginRenderToTexture(const TTextureRef& target, int32_t o
 
     PushViewport(TRect(0, 0, t.width, t.height));
     mSavedViewport = mViewport;
-    if (TWindowManager* windows = GetWindowManager())
-        windows->Invalidate();
+    GetDisplayHost().Invalidate();
 
     if (option == 2 || option == 3) {
         // Start from the texture's picture.

@@ -4,68 +4,79 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "os/GfxDevice.h"
-#include "os/GfxDisplay.h"
-#include "os/GfxMessageBox.h"
-#include "os/GfxSurface.h"
-#include "os/MessageQueue.h"
-#include "os/Time.h"
-#include "platform/Application.h"
+#include "os/gfx/GfxDevice.h"
+#include "os/gfx/GfxDisplay.h"
+#include "os/gfx/GfxMessageBox.h"
+#include "os/gfx/GfxSurface.h"
+#include "os/system/Time.h"
+#include "os/window/MessageQueue.h"
 #include "platform/AssetManager.h"
+#include "platform/CommandLine.h"
 #include "platform/Log.h"
-#include "platform/PlatformApp.h"
+#include "platform/TaskList.h"
 #include "platform/Timer.h"
+#include "render/DisplayHost.h"
 #include "render/DisplaySettings.h"
 #include "render/GfxRenderDevice.h"
 #include "render/PlatformData.h"
 #include "render/Renderer.h"
 #include "render/TextureData.h"
-#include "ui/TaskList.h"
-#include "ui/WindowManager.h"
 
 namespace {
 
 std::atomic<TPlatform*> gPlatform{nullptr};
 void (*gSleepHook)(int32_t) = nullptr;
-void (*gExitHook)(int) = nullptr;
 // BeginDraw's restore is running: a loss found inside it is not restored again.
 bool gRestoreGuard = false;
 
 constexpr const char* kCaption = "Error";
 
-const char* const kM1 =
+// A rule refuses the window, and a hosted program (or, for low video
+// memory, one under the host bridge) cannot go full screen instead: it ends.
+const char* const kBridgeLowMemoryMessage =
     "You cannot run this application at your current screen resolution or bit depth (out of memory). "
     "Change your display settings and run again. Closing other applications might also help.";
-const char* const kM2 =
+const char* const kHostedPaletteMessage =
     "You cannot run this application when your video mode is 8 bits or less. Change your display "
     "settings and run again.";
-const char* const kM3 =
+const char* const kHostedWindowTooLargeMessage =
     "You cannot run this application at your current screen resolution. Change your display settings "
     "and run again.";
-const char* const kM4 =
+const char* const kHostedOutOfMemoryMessage =
     "You cannot run this application at your current screen resolution or bit depth (out of memory). "
     "Change your display settings and run again.";
-const char* const kM5 =
+
+// Before the first mode set after running out of video memory.
+const char* const kReconfiguringMessage =
     "Your video card doesn't have enough memory in the current mode. Changing to another mode. This "
     "setting will be saved so you won't see this box again. This will take less than a minute. Press "
     "OK to continue.";
-const char* const kM6 =
+
+// The device could not be created: the desktop has fewer than 256 colours.
+const char* const kTooFewColoursMessage =
     "DirectX requires that you have your screen set to 256 color mode or higher for any DirectX "
     "application to run. Please go to your control panel and select 256 color mode or install new "
     "video drivers to run this game. Exiting.";
-const char* const kM7 = "Cannot run in 256 color mode or lower in a window. Switching to full screen.";
-const char* const kM8 =
+
+// A window could not be created for a known reason: full screen instead.
+const char* const kPaletteWindowMessage =
+    "Cannot run in 256 color mode or lower in a window. Switching to full screen.";
+const char* const kSmallDesktopWindowMessage =
     "Cannot run in a window when your desktop is set to 800x600 or lower resolution. Switching to full "
     "screen.";
-const char* const kM9 = "Cannot run in a window: Insufficient video memory. Switching to full screen.";
-const char* const kM10 =
+const char* const kWindowOutOfMemoryMessage =
+    "Cannot run in a window: Insufficient video memory. Switching to full screen.";
+
+// A mode could not be created: the other mode is tried, and when that
+// fails too the program ends.
+const char* const kFullScreenFailedMessage =
+    "Failed to initialize full screen mode. Your video card is not supported. Trying to run in a "
+    "window.";
+const char* const kWindowFailedMessage = "Failed to initialize windowed mode. Trying full screen.";
+const char* const kFallbackFailedMessage =
     "Failed to initialize window. Please try running the game again. If that doesn't help, try "
     "changing the screen resolution and color depth. If that fails, then your video card does not "
     "support this game.";
-const char* const kM11 =
-    "Failed to initialize full screen mode. Your video card is not supported. Trying to run in a "
-    "window.";
-const char* const kM12 = "Failed to initialize windowed mode. Trying full screen.";
 
 void Sleep(int32_t ms)
 {
@@ -80,26 +91,22 @@ void Sleep(int32_t ms)
 // the first mode set shows it.
 bool AppIsActive()
 {
-    TPlatformApp* app = GetPlatformApp();
-    return app ? app->mActive : true;
+    return GetDisplayHost().IsActive();
 }
 
 OsWindow MainWindow()
 {
-    TPlatformApp* app = GetPlatformApp();
-    return app ? app->mMainWindow : nullptr;
+    return GetDisplayHost().GetMainWindow();
 }
 
 void InvalidateWindowManager()
 {
-    if (TWindowManager* manager = GetWindowManager())
-        manager->Invalidate();
+    GetDisplayHost().Invalidate();
 }
 
 bool MoviePlaying()
 {
-    TWindowManager* manager = GetWindowManager();
-    return manager && manager->IsMoviePlaying();
+    return GetDisplayHost().IsMoviePlaying();
 }
 
 void Box(OsWindow owner, const char* text, GfxBoxIcon icon, const char* caption = kCaption)
@@ -119,9 +126,7 @@ GfxResult ReportVideoMemory(GfxResult r)
 {
     if (r != GfxResult::OutOfVideoMemory)
         return r;
-    if (TApplication* application = TApplication::Instance())
-        application->OutOfVideoMemory();
-    else if (TPlatform* platform = GetPlatform())
+    if (TPlatform* platform = GetPlatform())
         platform->OutOfVideoMemory();
     return r;
 }
@@ -134,11 +139,6 @@ TPlatform* GetPlatform()
 void TPlatform::SetSleepHook(void (*sleep)(int32_t ms))
 {
     gSleepHook = sleep;
-}
-
-void TPlatform::SetExitHook(void (*exit)(int code))
-{
-    gExitHook = exit;
 }
 
 TPlatformData::TPlatformData() : mContext(std::make_unique<TDXContext>()) {}
@@ -171,16 +171,9 @@ TDXContext* TPlatform::GetContext() const
     return mData->mContext.get();
 }
 
-void TPlatform::Exit(int code)
+void TPlatform::Exit(const char* reason)
 {
-    if (gExitHook) {
-        gExitHook(code);
-        return;
-    }
-    // The cursor thread reads what the exit tears down.
-    if (TPlatformApp* app = GetPlatformApp())
-        app->StopCursorThread();
-    std::exit(code);
+    GetDisplayHost().Exit(-1, reason);
 }
 
 void TPlatform::SetWindow(OsWindow window)
@@ -199,16 +192,16 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
 {
     TPlatformData& d = *mData;
     TDXContext& context = *d.mContext;
-    TPlatformApp* app = GetPlatformApp();
+    TDisplayHost& host = GetDisplayHost();
     const bool pq = HasPqSwitch();
     OsWindow main = d.mWindow ? d.mWindow : MainWindow();
-    OsWindow parent = app ? app->mExternalWindowParent : nullptr;
+    OsWindow parent = host.GetExternalParent();
 
     // 1. Low video memory: 16-bit colour, full screen only.
     if (d.mLowMemoryVideo) {
         if (pq) {
-            Box(nullptr, kM1, GfxBoxIcon::Exclamation);
-            Exit(-1);
+            Box(nullptr, kBridgeLowMemoryMessage, GfxBoxIcon::Exclamation);
+            Exit(kBridgeLowMemoryMessage);
             return;
         }
         WriteLog("SetDisplay Forcing Fullscreen (MEMORY)");
@@ -219,10 +212,10 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
         return;
     // 3. Hosted: the context gets the main window. Windows do not nest here,
     // so there is nothing to attach or detach.
-    if (app && app->mHosted && !app->mTest && parent) {
+    if (host.IsHosted() && !host.IsTestMode() && parent) {
         if (!OsIsWindow(parent)) {
             WriteLog("Error: mExternalWindowParent is lost, exiting!");
-            Exit(-1);
+            Exit("The window the program is hosted in is gone.");
             return;
         }
         if (!fullScreen)
@@ -233,7 +226,7 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
     }
     // 4.
     if (d.mFatal) {
-        Exit(-1);
+        Exit("The display could not be set up.");
         return;
     }
     // 5. A hosted display waits a second after a break before it tries again.
@@ -246,8 +239,8 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
     const bool paletteDesktop = colours != -1 && colours <= 256;
     if (!fullScreen && paletteDesktop) {
         if (parent) {
-            Box(nullptr, kM2, GfxBoxIcon::Exclamation);
-            Exit(-1);
+            Box(nullptr, kHostedPaletteMessage, GfxBoxIcon::Exclamation);
+            Exit(kHostedPaletteMessage);
             return;
         }
         WriteLog("SetDisplay Forcing Fullscreen (PALLETTED)");
@@ -260,13 +253,13 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
     // 9. A window must be smaller than the desktop.
     if (!fullScreen && !pq) {
         float scale = 1.0f;
-        if (!GetScaleFactor(scale))
+        if (!host.GetScaleFactor(scale))
             scale = 1.0f;
         if (int32_t(float(width) * scale) >= context.GetDesktopWidth() ||
             int32_t(float(height) * scale) >= context.GetDesktopHeight()) {
             if (parent) {
-                Box(nullptr, kM3, GfxBoxIcon::Exclamation);
-                Exit(-1);
+                Box(nullptr, kHostedWindowTooLargeMessage, GfxBoxIcon::Exclamation);
+                Exit(kHostedWindowTooLargeMessage);
                 return;
             }
             WriteLog("SetDisplay Forcing Fullscreen (SMALL)");
@@ -275,8 +268,8 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
     }
     if (!fullScreen && context.IsOutOfMemoryRetry()) {
         if (parent) {
-            Box(nullptr, kM4, GfxBoxIcon::Exclamation);
-            Exit(-1);
+            Box(nullptr, kHostedOutOfMemoryMessage, GfxBoxIcon::Exclamation);
+            Exit(kHostedOutOfMemoryMessage);
             return;
         }
         WriteLog("SetDisplay Forcing Fullscreen (MEMORY)");
@@ -285,8 +278,7 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
     // 10.
     if (TAssetManager* assets = GetAssetManager())
         assets->ReleaseAll();
-    if (app)
-        app->mDisplayChanged = true;
+    host.DisplayChanged();
     // 11. Window styles follow the mode (the display object sets them).
     // 12.
     d.mFullScreen = fullScreen;
@@ -300,7 +292,7 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
     context.Release();
     // 13.
     if (d.mReconfigure) {
-        Box(main, kM5, GfxBoxIcon::Exclamation, "Reconfiguring");
+        Box(main, kReconfiguringMessage, GfxBoxIcon::Exclamation, "Reconfiguring");
         d.mReconfigure = false;
     }
     // 14.
@@ -315,9 +307,9 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
     if (!created) {
         if (context.IsPaletteDesktop()) {
             if (!quiet)
-                Box(nullptr, kM6, GfxBoxIcon::None);
+                Box(nullptr, kTooFewColoursMessage, GfxBoxIcon::None);
             d.mFatal = true;
-            Exit(-1);
+            Exit(kTooFewColoursMessage);
             return;
         }
         if (parent) {
@@ -337,14 +329,14 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
         const bool tooSmall = width >= context.GetDesktopWidth() || height >= context.GetDesktopHeight();
         if (!fullScreen && (failedPalette || tooSmall || context.IsOutOfMemoryRetry())) {
             if (!quiet)
-                Box(nullptr, failedPalette ? kM7 : tooSmall ? kM8 : kM9, GfxBoxIcon::None);
+                Box(nullptr, failedPalette ? kPaletteWindowMessage : tooSmall ? kSmallDesktopWindowMessage : kWindowOutOfMemoryMessage, GfxBoxIcon::None);
             d.mFallback = true;
             SetDisplay(width, height, true, true, false, false);
             return;
         }
         if (d.mFallback) {
             WriteLog("ERROR FALLBACK FAILED");
-            Box(main, kM10, GfxBoxIcon::Stop);
+            Box(main, kFallbackFailedMessage, GfxBoxIcon::Stop);
             OsPostQuitMessage(0);
             d.mFatal = true;
             return;
@@ -353,10 +345,10 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
         if (fullScreen) {
             SetDisplay(width, height, false, true, false, false);
             if (!quiet)
-                Box(nullptr, kM11, GfxBoxIcon::None);
+                Box(nullptr, kFullScreenFailedMessage, GfxBoxIcon::None);
         } else {
             if (!quiet)
-                Box(nullptr, kM12, GfxBoxIcon::None);
+                Box(nullptr, kWindowFailedMessage, GfxBoxIcon::None);
             SetDisplay(width, height, true, false, false, false);
         }
         return;
@@ -386,17 +378,14 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
     TDxTextureData::ForgetTextureFormat();
     // 20. Show the cleared back buffer once.
     TAssetManager* assets = GetAssetManager();
-    if (assets && assets->GetEntryCount() > 0 && GetWindowManager() && !MoviePlaying())
+    if (assets && assets->GetEntryCount() > 0 && !MoviePlaying())
         ReportVideoMemory(context.EndFrameCursor());
     // 21.
     if (IsDeviceReady()) {
         SetDefaultTransforms();
         if (!d.mCursorRequested && !context.GetCursorTexture()) {
             d.mCursorRequested = true;
-            if (TApplication* application = TApplication::Instance())
-                application->SetCursorImage(TTextureRef(), 2, 2);
-            else if (app)
-                app->SetCursorImage(TTextureRef(), 2, 2);
+            host.SetDefaultCursor();
         }
         RestoreAssets();
         InvalidateWindowManager();
@@ -622,7 +611,7 @@ bool TPlatform::ApplyViewport(const TRect& rect)
     viewport.width = right - left;
     viewport.height = bottom - top;
     float scale = 1.0f;
-    if (GetScaleFactor(scale) && scale > 0.0f) {
+    if (GetDisplayHost().GetScaleFactor(scale) && scale > 0.0f) {
         auto round = [scale](int32_t v) { return int32_t(float(v) * scale + 0.5f); };
         viewport.x = round(viewport.x);
         viewport.y = round(viewport.y);
@@ -790,10 +779,8 @@ void TPlatform::RestoreAssets()
     }
     if (TAssetManager* assets = GetAssetManager())
         assets->RestoreAll();
-    if (TApplication* application = TApplication::Instance()) {
-        if (TTaskList* tasks = application->GetRestoreTasks())
-            tasks->RunAll(0);
-    }
+    if (TTaskList* tasks = GetDisplayHost().GetRestoreTasks())
+        tasks->RunAll(0);
     InvalidateWindowManager();
 }
 

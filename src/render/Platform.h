@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "os/Window.h"
+#include "os/window/Window.h"
 #include "platform/Rect.h"
 #include "render/DXContext.h"
 #include "render/TextureRef.h"
@@ -122,18 +122,15 @@ public:
     // A new texture-surface object (owned by the caller).
     TTextureData* CreateTextureData();
 
-    // Tests: the sleeps of the frame and restore code, and the process exit
-    // of the fatal paths (the hook is called instead of ending the process;
-    // the display layer then returns as if the process had ended). Null
-    // restores the real ones.
+    // Tests: the sleeps of the frame and restore code. Null restores the
+    // real one.
     static void SetSleepHook(void (*sleep)(int32_t ms));
-    static void SetExitHook(void (*exit)(int code));
 
 private:
     void ApplyDeviceState();
     void SetDefaultTransforms();
-    // Ends the process (or runs the test hook).
-    void Exit(int code);
+    // The display cannot go on: the host ends the program (code -1).
+    void Exit(const char* reason);
 
     std::unique_ptr<TPlatformData> mData;
 };

@@ -3,7 +3,7 @@
 #include <list>
 #include <memory>
 
-#include "os/Window.h"
+#include "os/window/Window.h"
 #include "platform/Matrix.h"
 #include "platform/Rect.h"
 #include "render/TextureRef.h"

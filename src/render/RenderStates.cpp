@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "os/GfxDevice.h"
-#include "platform/Application.h"
+#include "os/gfx/GfxDevice.h"
 #include "platform/Color.h"
 #include "platform/Log.h"
+#include "render/Platform.h"
 #include "render/VertexList.h"
 
 namespace {
@@ -69,8 +69,8 @@ TMat4 OrthoOffCenter(float left, float right, float bottom, float top, float zn,
 
 TRenderStates::TRenderStates()
     : mOutOfMemory([] {
-          if (TApplication* app = TApplication::Instance())
-              app->OutOfVideoMemory();
+          if (TPlatform* platform = GetPlatform())
+              platform->OutOfVideoMemory();
       })
 {
 }

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "os/GfxDisplay.h"
-#include "os/GfxSurface.h"
+#include "os/gfx/GfxDisplay.h"
+#include "os/gfx/GfxSurface.h"
 #include "platform/Log.h"
-#include "platform/PlatformApp.h"
 #include "platform/Timer.h"
 #include "render/DXContext.h"
+#include "render/DisplayHost.h"
 #include "render/Platform.h"
 #include "render/PlatformData.h"
 
@@ -271,7 +271,7 @@ bool TDxTextureData::Blit(int32_t x, int32_t y, const TRect* source, const TText
 
     TRect src = source ? *source : TRect(0, 0, int32_t(mWidth), int32_t(mHeight));
     float scale = 1.0f;
-    bool scaled = !target && GetScaleFactor(scale) && scale > 0.0f;
+    bool scaled = !target && GetDisplayHost().GetScaleFactor(scale) && scale > 0.0f;
     auto scaledValue = [&](int32_t v) { return scaled ? int32_t(float(v) * scale) : v; };
     TRect dst(scaledValue(x), scaledValue(y), scaledValue(x + src.Width()), scaledValue(y + src.Height()));
 

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "os/Time.h"
+#include "os/system/Time.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/TaskList.h"
+#include "platform/TaskList.h"
 #include "ui/WindowManager.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "render/Renderer.h"
 #include "ui/ModalWindow.h"
 #include "ui/Style.h"
-#include "ui/Task.h"
+#include "ui/WindowAnim.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowScriptHooks.h"
 #include "ui/WindowSpider.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "platform/Log.h"
+#include "platform/TaskList.h"
 #include "platform/Timer.h"
 #include "render/Renderer.h"
 #include "ui/ModalWindow.h"
-#include "ui/TaskList.h"
 #include "ui/Window.h"
 #include "ui/WindowScriptHooks.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "os/Clipboard.h"
-#include "os/Window.h"
+#include "os/window/Clipboard.h"
+#include "os/window/Window.h"
 
 namespace {
 

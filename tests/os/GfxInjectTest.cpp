@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "os/GfxDisplay.h"
-#include "os/GfxInject.h"
-#include "os/GfxMessageBox.h"
-#include "os/GfxRecording.h"
+#include "os/gfx/GfxDisplay.h"
+#include "os/gfx/GfxInject.h"
+#include "os/gfx/GfxMessageBox.h"
+#include "os/gfx/recording/GfxRecording.h"
 
 namespace {
 

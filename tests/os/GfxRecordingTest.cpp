@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "os/GfxDisplay.h"
-#include "os/GfxInject.h"
-#include "os/GfxRecording.h"
+#include "os/gfx/GfxDisplay.h"
+#include "os/gfx/GfxInject.h"
+#include "os/gfx/recording/GfxRecording.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "os/Instance.h"
+#include "os/system/Instance.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "OsTestSupport.h"
 
-#include "os/Timer.h"
+#include "os/window/Timer.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <functional>
 #include <vector>
 
-#include "os/Input.h"
-#include "os/MessageQueue.h"
 #include "os/SdlEvents.h"
-#include "os/SdlInput.h"
-#include "os/Window.h"
+#include "os/window/Input.h"
+#include "os/window/MessageQueue.h"
+#include "os/window/SdlInput.h"
+#include "os/window/Window.h"
 
 struct ProcCall {
     OsWindow window;

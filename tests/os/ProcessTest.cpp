@@ -6,7 +6,7 @@
 #include <regex>
 #include <set>
 
-#include "os/Process.h"
+#include "os/system/Process.h"
 
 namespace {
 

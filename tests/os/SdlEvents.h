@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "os/SdlInput.h"
+#include "os/window/SdlInput.h"
 
 class TSdlEvents {
 public:

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "os/Window.h"
+#include "os/window/Window.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "platform/AssetNames.h"
 
-#include "os/Folders.h"
+#include "os/system/Folders.h"
 
 #include <gtest/gtest.h>
 

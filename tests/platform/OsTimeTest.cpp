@@ -1,4 +1,4 @@
-#include "os/Time.h"
+#include "os/system/Time.h"
 
 #include <gtest/gtest.h>
 

@@ -11,15 +11,15 @@
 #include <thread>
 
 #include "ProcessSupport.h"
-#include "platform/Application.h"
-#include "platform/PlatformApp.h"
-#include "platform/PlatformMain.h"
+#include "app/Application.h"
+#include "app/PlatformApp.h"
+#include "app/PlatformMain.h"
 #include "platform/Settings.h"
-#include "platform/Version.h"
 #include "platform/StringTable.h"
+#include "platform/TaskList.h"
+#include "platform/Version.h"
 #include "render/Renderer.h"
 #include "sound/SoundManager.h"
-#include "ui/TaskList.h"
 #include "ui/WindowManager.h"
 
 namespace {
@@ -89,7 +89,7 @@ void TestGameMain(TApplication* application, const char* commandLine)
     seen.haveWindowManager = application->GetWindowManager() != nullptr;
     seen.soundThread = application->GetSoundManager() && application->GetSoundManager()->IsThreadRunning();
     TPlatformApp* app = application->GetPlatformApp();
-    seen.cursorThread = app->mCursorThread.joinable();
+    seen.cursorThread = app->IsCursorThreadRunning();
     seen.mainWindow = app->mMainWindow != nullptr && app->mMainWindow == OsWindowFromValue(OsWindowValue(app->mMainWindow));
     for (const char* key : {"version", "gamename", "buildtag", "startupdir", "flavour", "dup", "colour"})
         seen.config[key] = GetConfig(key).c_str();

@@ -120,11 +120,11 @@ TEST_F(CursorTest, RestoringTheImageIsGuardedAndWaitsForMovies)
     platform->MoveMouse(10, 10);
     now += 100;
     platform->MoveMouse(-1, -1);
-    app->mWindowManager->SetMoviePlaying(true);
+    host->moviePlaying = true;
     Context().RestoreMouseImage();
     EXPECT_FALSE(GfxRecordingLog().Has("SetCursorImage"));
     EXPECT_FALSE(Context().GetCursorState().drawnFlag);
-    app->mWindowManager->SetMoviePlaying(false);
+    host->moviePlaying = false;
     Context().RestoreMouseImage();
     EXPECT_EQ(GfxRecordingLog().Count("SetCursorImage 32x32"), 1u);
 

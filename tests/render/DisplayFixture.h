@@ -1,8 +1,9 @@
 #pragma once
 // Fixture for the display layer without a display: the recording graphics
-// backend, a headless main window, the application object, injected time,
-// sleeps and process exit, message boxes caught instead of shown, and the
-// user and common folders in a temporary folder.
+// backend, a headless main window, a test display host in place of the
+// application, an asset manager, injected time and sleeps, message boxes
+// caught instead of shown, and the user and common folders in a temporary
+// folder.
 
 #include <gtest/gtest.h>
 
@@ -11,29 +12,30 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "os/GfxDevice.h"
-#include "os/GfxDisplay.h"
-#include "os/GfxInject.h"
-#include "os/GfxMessageBox.h"
-#include "os/GfxRecording.h"
-#include "os/MessageQueue.h"
-#include "os/Window.h"
-#include "platform/Application.h"
+#include "os/gfx/GfxDevice.h"
+#include "os/gfx/GfxDisplay.h"
+#include "os/gfx/GfxInject.h"
+#include "os/gfx/GfxMessageBox.h"
+#include "os/gfx/recording/GfxRecording.h"
+#include "os/window/MessageQueue.h"
+#include "os/window/Window.h"
 #include "platform/Asset.h"
 #include "platform/AssetManager.h"
 #include "platform/AssetNames.h"
+#include "platform/CommandLine.h"
 #include "platform/Log.h"
-#include "platform/PlatformApp.h"
+#include "platform/Task.h"
+#include "platform/TaskList.h"
 #include "platform/Timer.h"
 #include "render/DXContext.h"
 #include "render/Platform.h"
 #include "render/PlatformData.h"
-#include "ui/Task.h"
-#include "ui/TaskList.h"
+#include "support/TestDisplayHost.h"
 
 // An asset that counts how often the display layer releases and restores it.
 class CountingAsset : public TAsset {
@@ -68,10 +70,8 @@ struct SeenBox {
 class DisplayFixture : public ::testing::Test {
 protected:
     static inline uint32_t now = 1000;
-    static inline std::vector<int> exits;
     static inline std::vector<int32_t> sleeps;
     static uint32_t Clock() { return now; }
-    static void OnExit(int code) { exits.push_back(code); }
     static void OnSleep(int32_t ms)
     {
         sleeps.push_back(ms);
@@ -80,8 +80,9 @@ protected:
 
     std::string folder;
     std::vector<SeenBox> boxes;
-    TPlatformApp* app = nullptr;
-    TApplication* application = nullptr;
+    std::unique_ptr<TTestDisplayHost> host;
+    std::unique_ptr<TAssetManager> assets;
+    std::string userFolder, commonFolder, desktopFolder;
     OsWindow window = nullptr;
     TPlatform* platform = nullptr;
 
@@ -93,7 +94,6 @@ protected:
         SetLogFolder(name);
         setenv("XDG_DATA_HOME", name, 1);
         now = 1000;
-        exits.clear();
         sleeps.clear();
         SetTimerSource(Clock);
         OsSetMessageClock(Clock);
@@ -105,21 +105,22 @@ protected:
         GfxSetMessageBoxMode(GfxBoxMode::LogOnly);
         GfxSetMessageBoxHook([this](OsWindow owner, const std::string& caption, const std::string& text,
                                     GfxBoxIcon icon) { boxes.push_back({owner, caption, text, icon}); });
-        TPlatform::SetExitHook(OnExit);
         TPlatform::SetSleepHook(OnSleep);
 
-        app = new TPlatformApp("", 0, true);
-        app->mUserFolder = (folder + "/user").c_str();
-        app->mCommonFolder = (folder + "/common").c_str();
-        app->mDesktopFolder = (folder + "/desktop").c_str();
-        for (const char* sub : {"/user", "/common", "/desktop"})
-            mkdir((folder + sub).c_str(), 0700);
-        SetAssetFolders(app->mUserFolder, app->mCommonFolder, app->mDesktopFolder);
+        host = std::make_unique<TTestDisplayHost>();
+        assets = std::make_unique<TAssetManager>();
+        SetAssetManager(assets.get());
+        userFolder = folder + "/user";
+        commonFolder = folder + "/common";
+        desktopFolder = folder + "/desktop";
+        for (const std::string& sub : {userFolder, commonFolder, desktopFolder})
+            mkdir(sub.c_str(), 0700);
+        SetAssetFolders(userFolder.c_str(), commonFolder.c_str(), desktopFolder.c_str());
         OsWindowParams params;
         params.headless = true;
         window = OsCreateWindow(params);
         ASSERT_NE(window, nullptr);
-        app->mMainWindow = window;
+        host->mainWindow = window;
         OsSetForegroundWindow(window);
         MakePlatform();
     }
@@ -130,28 +131,13 @@ protected:
         platform->SetWindow(window);
     }
 
-    // The application handle (for the restore task list); it takes the
-    // application object and the display layer with it at the end.
-    void MakeApplication()
-    {
-        application = new TApplication(app);
-        SetTimerSource(Clock);
-        SetAssetFolders(app->mUserFolder, app->mCommonFolder, app->mDesktopFolder);
-    }
-
     void TearDown() override
     {
-        if (application) {
-            application->Shutdown();
-            delete application;
-            application = nullptr;
-            app = nullptr;
-            platform = nullptr;
-        }
         delete platform;
-        if (app)
-            app->mMainWindow = nullptr;
-        delete app;
+        platform = nullptr;
+        host.reset();
+        SetAssetManager(nullptr);
+        assets.reset();
         OsDestroyWindow(window);
         OsResetMessageState();
         OsSetMessageClock(nullptr);
@@ -160,7 +146,6 @@ protected:
         GfxSetMessageBoxMode(GfxBoxMode::Auto);
         GfxInjectReset();
         GfxSetBackend(GfxBackend::Gl);
-        TPlatform::SetExitHook(nullptr);
         TPlatform::SetSleepHook(nullptr);
         SetCommandLineText("");
         ClearRegisteredFiles();

@@ -1,6 +1,6 @@
 #include "DisplayFixture.h"
 
-#include "os/Input.h"
+#include "os/window/Input.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ TEST_F(DisplaySetup, WindowRulesForceFullScreenWithTheirLogLines)
         }
         EXPECT_EQ(Context().GetDisplayMode().depth, c.lowMemory ? 16 : 32);
         EXPECT_TRUE(boxes.empty()) << boxes.front().text;
-        EXPECT_TRUE(exits.empty());
+        EXPECT_TRUE(host->exits.empty());
     }
 }
 
@@ -90,7 +90,7 @@ TEST_F(DisplaySetup, ASuccessfulModeSetsTheDeviceStateInOrder)
     EXPECT_EQ(device->GetRenderState(GfxRs::Ambient), 0xFFFFFFFFu);
     EXPECT_EQ(Data().mRenderTarget, Context().GetBackSurface());
     EXPECT_EQ(Data().mMainRenderTarget, Context().GetBackSurface());
-    EXPECT_TRUE(app->mDisplayChanged);
+    EXPECT_TRUE(host->displayChanged);
 }
 
 TEST_F(DisplaySetup, CapabilitiesBecomeTheDisplayFlags)
@@ -178,11 +178,11 @@ TEST_F(DisplaySetup, BothModesFailingIsFatal)
     OsMessage msg;
     ASSERT_TRUE(OsPeekMessage(&msg, true, OsMsg::Quit, OsMsg::Quit));
     EXPECT_EQ(msg.wParam, 0u);
-    EXPECT_TRUE(exits.empty());
+    EXPECT_TRUE(host->exits.empty());
 
     // The next mode request ends the process.
     platform->SetDisplay(800, 600, false, true, false, false);
-    EXPECT_EQ(exits, std::vector<int>{-1});
+    EXPECT_EQ(host->ExitCodes(), std::vector<int>{-1});
 }
 
 TEST_F(DisplaySetup, WindowFailuresWithAKnownCauseGoFullScreen)
@@ -235,7 +235,7 @@ TEST_F(DisplaySetup, APaletteDesktopOfSixteenColoursIsFatal)
     platform->SetDisplay(800, 600, false, false, false, false);
     EXPECT_EQ(LogCount("SetDisplay Forcing Fullscreen (PALLETTED)"), 1);
     EXPECT_TRUE(platform->IsFatal());
-    EXPECT_EQ(exits, std::vector<int>{-1});
+    EXPECT_EQ(host->ExitCodes(), std::vector<int>{-1});
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text.rfind("DirectX requires that you have your screen set to 256 color mode", 0), 0u);
 
@@ -243,11 +243,11 @@ TEST_F(DisplaySetup, APaletteDesktopOfSixteenColoursIsFatal)
     delete platform;
     MakePlatform();
     boxes.clear();
-    exits.clear();
+    host->exits.clear();
     InjectDesktop(16, 1280, 1024);
     platform->SetDisplay(800, 600, true, true, true, false);
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(exits, std::vector<int>{-1});
+    EXPECT_EQ(host->ExitCodes(), std::vector<int>{-1});
 }
 
 TEST_F(DisplaySetup, AFailureInTheBackgroundOnlyMarksTheDeviceBroken)
@@ -267,7 +267,7 @@ TEST_F(DisplaySetup, AFailureInTheBackgroundOnlyMarksTheDeviceBroken)
     OsDestroyWindow(other);
 
     // Minimised: forced requests still run and fail the same way.
-    app->mActive = false;
+    host->active = false;
     GfxInjectResult(GfxOp::CreateDisplay, GfxResult::Failed);
     platform->SetDisplay(800, 600, false, true, false, false);
     EXPECT_EQ(LogCount("SetDisplay marking DirectX Broken: INACTIVE"), 1);
@@ -278,8 +278,8 @@ TEST_F(DisplaySetup, AHostedProgramEndsWhereAnOrdinaryOneGoesFullScreen)
     OsWindowParams params;
     params.headless = true;
     OsWindow parent = OsCreateWindow(params);
-    app->mHosted = true;
-    app->mExternalWindowParent = parent;
+    host->hosted = true;
+    host->externalParent = parent;
     struct Case {
         const char* name;
         int32_t colours, width, height;
@@ -298,13 +298,13 @@ TEST_F(DisplaySetup, AHostedProgramEndsWhereAnOrdinaryOneGoesFullScreen)
         delete platform;
         MakePlatform();
         boxes.clear();
-        exits.clear();
+        host->exits.clear();
         SetCommandLineText(c.pq);
         InjectDesktop(c.colours, c.width, c.height);
         Context().SetOutOfMemoryRetry(c.oomRetry);
         Data().mLowMemoryVideo = c.lowMemory;
         platform->SetDisplay(800, 600, false, false, false, true);
-        EXPECT_EQ(exits, std::vector<int>{-1});
+        EXPECT_EQ(host->ExitCodes(), std::vector<int>{-1});
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text.rfind(c.box, 0), 0u) << boxes[0].text;
         EXPECT_EQ(boxes[0].icon, GfxBoxIcon::Exclamation);
@@ -316,7 +316,7 @@ TEST_F(DisplaySetup, AHostedProgramEndsWhereAnOrdinaryOneGoesFullScreen)
     delete platform;
     MakePlatform();
     boxes.clear();
-    exits.clear();
+    host->exits.clear();
     SetCommandLineText("");
     GfxInjectResult(GfxOp::CreateDisplay, GfxResult::Failed);
     platform->SetDisplay(800, 600, false, false, false, true);
@@ -331,12 +331,12 @@ TEST_F(DisplaySetup, AHostedProgramEndsWhereAnOrdinaryOneGoesFullScreen)
 
     // The parent went away.
     OsDestroyWindow(parent);
-    exits.clear();
+    host->exits.clear();
     platform->SetDisplay(800, 600, false, true, false, true);
     EXPECT_EQ(LogCount("Error: mExternalWindowParent is lost, exiting!"), 1);
-    EXPECT_EQ(exits, std::vector<int>{-1});
-    app->mExternalWindowParent = nullptr;
-    app->mHosted = false;
+    EXPECT_EQ(host->ExitCodes(), std::vector<int>{-1});
+    host->externalParent = nullptr;
+    host->hosted = false;
 }
 
 TEST_F(DisplaySetup, DevicesThatCannotRunTheProgramAreRefused)

@@ -69,11 +69,11 @@ TEST_F(FrameTest, AFrameOpensTheSceneClearsDepthAndPresentsOnRequest)
     EXPECT_EQ(Calls("EndScene"), 2u);
 
     // While a movie shows, the frame is not presented.
-    app->mWindowManager->SetMoviePlaying(true);
+    host->moviePlaying = true;
     EXPECT_TRUE(platform->BeginDraw(true));
     platform->EndDraw(true);
     EXPECT_EQ(Calls("Present"), 1u);
-    app->mWindowManager->SetMoviePlaying(false);
+    host->moviePlaying = false;
     EXPECT_EQ(platform->GetWorkingCount(), 3u);
 }
 
@@ -84,10 +84,10 @@ TEST_F(FrameTest, FramesAreRefusedWithoutAUsableDevice)
     Data().mBroken = false;
 
     // Minimised: the frame waits 200 ms and is skipped.
-    app->mActive = false;
+    host->active = false;
     EXPECT_FALSE(platform->BeginDraw(false));
     EXPECT_EQ(sleeps, std::vector<int32_t>{200});
-    app->mActive = true;
+    host->active = true;
 
     // Another failure of BeginScene: no frame, no restore.
     GfxInjectResult(GfxOp::BeginScene, GfxResult::Failed);
@@ -105,11 +105,10 @@ TEST_F(FrameTest, FramesAreRefusedWithoutAUsableDevice)
 
 TEST_F(FrameTest, ALostSurfaceAfterEnoughFramesRestoresSurfacesAndAssets)
 {
-    MakeApplication();
     int restoreRuns = 0;
-    application->AddRestoreTask(new CountingTask(&restoreRuns));
+    host->restoreTasks.Add(new CountingTask(&restoreRuns));
     auto asset = std::make_shared<CountingAsset>();
-    app->mAssetManager->Add("a", asset);
+    assets->Add("a", asset);
     DrawFrames(3);
 
     GfxInjectLoseSurfaces();
@@ -120,7 +119,7 @@ TEST_F(FrameTest, ALostSurfaceAfterEnoughFramesRestoresSurfacesAndAssets)
     EXPECT_EQ(asset->restored, 1);
     EXPECT_EQ(restoreRuns, 1);
     EXPECT_EQ(platform->GetWorkingCount(), 1u);
-    EXPECT_FALSE(GfxRecordingLog().Has("Create")) << "no new mode";
+    EXPECT_FALSE(GfxRecordingLog().Has("Create ")) << "no new mode";
     platform->EndDraw(true);
 
     // Lost again two frames later: too soon for the surfaces, the mode is
@@ -138,9 +137,8 @@ TEST_F(FrameTest, ALostSurfaceAfterEnoughFramesRestoresSurfacesAndAssets)
 
 TEST_F(FrameTest, ALossInsideTheRestoreOfBeginDrawIsNotRestoredAgain)
 {
-    MakeApplication();
     std::vector<bool> inner;
-    application->AddRestoreTask(new FrameInRestoreTask(&inner));
+    host->restoreTasks.Add(new FrameInRestoreTask(&inner));
     DrawFrames(3);
     GfxInjectSequence(GfxOp::BeginScene, {GfxResult::SurfaceLost, GfxResult::SurfaceLost});
     EXPECT_TRUE(platform->BeginDraw(false));
@@ -219,7 +217,7 @@ TEST_F(FrameTest, TheCooperativeLevelIsWaitedForAtMostFiveTimes)
         platform->Restore();
         EXPECT_EQ(sleeps, std::vector<int32_t>(c.sleepCount, 500));
         EXPECT_EQ(LogCount("Restore: Test Cooperative level failed. Calling SetDisplay"), before + (c.setDisplay ? 1 : 0));
-        EXPECT_EQ(GfxRecordingLog().Has("Create"), c.setDisplay);
+        EXPECT_EQ(GfxRecordingLog().Has("Create "), c.setDisplay);
         EXPECT_EQ(GfxRecordingLog().Has("RestoreAllSurfaces"), c.surfaces);
         EXPECT_LE(GfxCallCount(GfxOp::TestCooperativeLevel), 5u);
         EXPECT_TRUE(GfxRecordingLog().Count("TestCooperativeLevel") >= 1);
@@ -227,13 +225,13 @@ TEST_F(FrameTest, TheCooperativeLevelIsWaitedForAtMostFiveTimes)
 
     // In the background a failing test changes nothing at once.
     GfxInjectReset();
-    app->mActive = false;
+    host->active = false;
     sleeps.clear();
     GfxRecordingLog().Clear();
     GfxInjectResult(GfxOp::TestCooperativeLevel, GfxResult::Failed);
     platform->Restore();
     EXPECT_TRUE(sleeps.empty());
-    EXPECT_FALSE(GfxRecordingLog().Has("Create"));
+    EXPECT_FALSE(GfxRecordingLog().Has("Create "));
 }
 
 TEST_F(FrameTest, FailedSurfaceRestoresSetTheModeAgain)
@@ -256,7 +254,7 @@ TEST_F(FrameTest, FailedSurfaceRestoresSetTheModeAgain)
 TEST_F(FrameTest, RestoringAssetsNeedsAReadyDevice)
 {
     auto asset = std::make_shared<CountingAsset>();
-    app->mAssetManager->Add("a", asset);
+    assets->Add("a", asset);
     platform->SetBroken(now);
     platform->RestoreAssets();
     EXPECT_EQ(LogCount("RestoreAssets: DX broken"), 1);
@@ -265,10 +263,6 @@ TEST_F(FrameTest, RestoringAssetsNeedsAReadyDevice)
 
 TEST_F(FrameTest, TheCursorComesBackAfterARestore)
 {
-    MakeApplication();
-    // The built-in arrow of the first mode set belongs to the earlier
-    // application object; set it again under this one.
-    app->SetCursorImage(TTextureRef(), 2, 2);
     DrawFrames(3);
     size_t before = Calls("SetCursorImage 32x32");
     GfxInjectLoseSurfaces();
@@ -307,9 +301,10 @@ TEST_F(FrameTest, ACursorMoveIsPresentedBetweenFrames)
     std::thread([&] { platform->MoveMouse(-1, -1); }).join();
     EXPECT_TRUE(Context().IsRedrawRequested());
     EXPECT_FALSE(Context().IsPresentDue());
+    const int invalidations = host->invalidations;
     platform->ServeCursor();
     EXPECT_FALSE(Context().IsRedrawRequested());
-    EXPECT_TRUE(app->mWindowManager->NeedsRedraw());
+    EXPECT_EQ(host->invalidations, invalidations + 1);
 }
 
 } // namespace

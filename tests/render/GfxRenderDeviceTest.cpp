@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "GfxTestHost.h"
-#include "os/GfxInject.h"
-#include "os/GfxRecording.h"
+#include "os/gfx/GfxInject.h"
+#include "os/gfx/recording/GfxRecording.h"
 #include "platform/Log.h"
 #include "render/VertexList.h"
 

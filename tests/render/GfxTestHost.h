@@ -4,7 +4,7 @@
 #include <map>
 #include <memory>
 
-#include "os/GfxDisplay.h"
+#include "os/gfx/GfxDisplay.h"
 #include "render/GfxRenderDevice.h"
 #include "render/TextureRef.h"
 

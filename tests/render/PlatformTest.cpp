@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include "os/SdlInput.h"
+#include "os/window/SdlInput.h"
 #include "render/TestTexture.h"
 
 namespace {
@@ -33,7 +33,7 @@ TEST_F(PlatformTest, NotReadyUntilAModeIsSet)
 
     platform->SetDisplay(800, 600, false, false, false, false);
     EXPECT_TRUE(platform->IsDeviceReady());
-    EXPECT_TRUE(app->mDisplayChanged);
+    EXPECT_TRUE(host->displayChanged);
     int32_t w = 0, h = 0;
     ASSERT_TRUE(OsGetClientSize(window, &w, &h));
     EXPECT_EQ(w, 800);
@@ -50,40 +50,39 @@ TEST_F(PlatformTest, NotReadyUntilAModeIsSet)
 TEST_F(PlatformTest, TheSameModeAgainChangesNothingButTheWorkingCount)
 {
     auto asset = std::make_shared<CountingAsset>();
-    app->mAssetManager->Add("a", asset);
+    assets->Add("a", asset);
     platform->SetDisplay(800, 600, false, false, false, false);
     EXPECT_EQ(asset->released, 1);
-    app->mDisplayChanged = false;
+    host->displayChanged = false;
     platform->CountWorkingFrame();
     platform->CountWorkingFrame();
     GfxRecordingLog().Clear();
 
     platform->SetDisplay(800, 600, false, false, false, false);
     EXPECT_EQ(platform->GetWorkingCount(), 0u);
-    EXPECT_FALSE(app->mDisplayChanged);
+    EXPECT_FALSE(host->displayChanged);
     EXPECT_EQ(asset->released, 1);
     EXPECT_FALSE(GfxRecordingLog().Has("Release")) << "no mode change";
 
     // Forced, it is set again.
     platform->SetDisplay(800, 600, false, true, false, false);
-    EXPECT_TRUE(app->mDisplayChanged);
+    EXPECT_TRUE(host->displayChanged);
     EXPECT_EQ(asset->released, 2);
 
     // While the application is inactive only a forced mode set runs.
-    app->mActive = false;
-    app->mDisplayChanged = false;
+    host->active = false;
+    host->displayChanged = false;
     platform->SetDisplay(640, 480, false, false, false, false);
-    EXPECT_FALSE(app->mDisplayChanged);
+    EXPECT_FALSE(host->displayChanged);
     EXPECT_TRUE(ModeIs(800, 600, false));
 }
 
 TEST_F(PlatformTest, RestoreAfterEnoughFramesRestoresTheAssets)
 {
-    MakeApplication();
     int restoreRuns = 0;
-    application->AddRestoreTask(new CountingTask(&restoreRuns));
+    host->restoreTasks.Add(new CountingTask(&restoreRuns));
     auto asset = std::make_shared<CountingAsset>();
-    app->mAssetManager->Add("a", asset);
+    assets->Add("a", asset);
     platform->SetDisplay(800, 600, false, false, false, false);
     int restoredAtSet = asset->restored;
     int runsAtSet = restoreRuns;
@@ -92,10 +91,10 @@ TEST_F(PlatformTest, RestoreAfterEnoughFramesRestoresTheAssets)
     for (int i = 0; i < 3; ++i)
         platform->CountWorkingFrame();
     platform->SetBroken(now);
-    app->mDisplayChanged = false;
+    host->displayChanged = false;
     platform->Restore();
     EXPECT_FALSE(platform->IsBroken());
-    EXPECT_FALSE(app->mDisplayChanged) << "no new mode";
+    EXPECT_FALSE(host->displayChanged) << "no new mode";
     EXPECT_EQ(platform->GetWorkingCount(), 0u);
     EXPECT_EQ(asset->restored, restoredAtSet + 1);
     EXPECT_EQ(restoreRuns, runsAtSet + 1);
@@ -104,11 +103,11 @@ TEST_F(PlatformTest, RestoreAfterEnoughFramesRestoresTheAssets)
     platform->SetBroken(now);
     platform->Restore();
     EXPECT_FALSE(platform->IsBroken());
-    EXPECT_TRUE(app->mDisplayChanged);
+    EXPECT_TRUE(host->displayChanged);
     EXPECT_EQ(LogCount("TPlatformData::Restore: Working count too small (0). Calling SetDisplay()"), 1);
 
     // In the background it stays broken.
-    app->mActive = false;
+    host->active = false;
     now = 5000;
     platform->SetBroken(1);
     platform->Restore();
@@ -194,13 +193,13 @@ TEST_F(PlatformTest, PointerPositionAndCursorPoll)
 
 TEST_F(PlatformTest, HostedPositionsAreScaledBack)
 {
-    app->mHosted = true;
-    app->mScaleFactor = 2.0f;
+    host->hosted = true;
+    host->scale = 2.0f;
     Motion(101, 60);
     TMousePos pos = platform->GetMousePos();
     EXPECT_EQ(pos.x, 50);
     EXPECT_EQ(pos.y, 30);
-    app->mHosted = false;
+    host->hosted = false;
 }
 
 TEST_F(PlatformTest, TheSystemPointerHidesWhenTheProgramDrawsOrHidesTheCursor)
@@ -223,17 +222,14 @@ TEST_F(PlatformTest, TheSystemPointerHidesWhenTheProgramDrawsOrHidesTheCursor)
 TEST_F(PlatformTest, TheFirstModeAsksForTheBuiltInCursorOnce)
 {
     ASSERT_FALSE(platform->GetCursorTexture());
-    app->mHotSpotX = app->mHotSpotY = 0;
     platform->SetDisplay(800, 600, false, false, false, false);
-    EXPECT_EQ(app->mHotSpotX, 2);
-    EXPECT_EQ(app->mHotSpotY, 2);
+    EXPECT_EQ(host->defaultCursorRequests, 1);
     TDXContext::CursorState cursor = Context().GetCursorState();
     EXPECT_EQ(cursor.width, 32);
     EXPECT_EQ(cursor.height, 32);
     EXPECT_TRUE(GfxRecordingLog().Has("SetCursorImage 32x32 hot 2,2 keyed"));
-    app->mHotSpotX = 9;
     platform->SetDisplay(800, 600, false, true, false, false);
-    EXPECT_EQ(app->mHotSpotX, 9) << "only the first time";
+    EXPECT_EQ(host->defaultCursorRequests, 1) << "only the first time";
 }
 
 } // namespace

@@ -8,9 +8,9 @@
 #include <string>
 #include <unistd.h>
 
-#include "os/GfxDisplay.h"
-#include "os/GfxInject.h"
-#include "os/GfxRecording.h"
+#include "os/gfx/GfxDisplay.h"
+#include "os/gfx/GfxInject.h"
+#include "os/gfx/recording/GfxRecording.h"
 #include "platform/Log.h"
 #include "render/RenderStates.h"
 #include "render/VertexList.h"

@@ -1,6 +1,6 @@
 #include "DisplayFixture.h"
 
-#include "os/GfxSurface.h"
+#include "os/gfx/GfxSurface.h"
 #include "render/TestTexture.h"
 #include "render/TextureData.h"
 

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/Task.h"
+#include "platform/TaskList.h"
 #include "platform/Timer.h"
 #include "render/RecordingDevice.h"
 #include "render/Renderer.h"
 #include "ui/ModalWindow.h"
 #include "ui/Screen.h"
-#include "ui/Task.h"
-#include "ui/TaskList.h"
 #include "ui/Window.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowScriptHooks.h"

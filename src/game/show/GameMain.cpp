@@ -1,7 +1,7 @@
 #include "game/show/GameMain.h"
 
-#include "os/Time.h"
-#include "platform/Application.h"
+#include "app/Application.h"
+#include "os/system/Time.h"
 #include "platform/Log.h"
 #include "platform/PlatformEvent.h"
 #include "platform/Prefs.h"

@@ -7,11 +7,11 @@
 #include <chrono>
 #include <vector>
 
-#include "os/Clipboard.h"
-#include "os/Input.h"
-#include "os/MessageQueue.h"
-#include "os/Timer.h"
-#include "os/Window.h"
+#include "os/window/Clipboard.h"
+#include "os/window/Input.h"
+#include "os/window/MessageQueue.h"
+#include "os/window/Timer.h"
+#include "os/window/Window.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <memory>
 #include <vector>
 
-#include "os/GfxDisplay.h"
-#include "os/GfxInject.h"
-#include "os/GfxMessageBox.h"
-#include "os/Window.h"
+#include "os/gfx/GfxDisplay.h"
+#include "os/gfx/GfxInject.h"
+#include "os/gfx/GfxMessageBox.h"
+#include "os/window/Window.h"
 
 struct GfxScreenVertex {
     float x, y, z, rhw;

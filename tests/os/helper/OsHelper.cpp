@@ -13,9 +13,9 @@
 #include <cstring>
 #include <string>
 
-#include "os/Instance.h"
-#include "os/Process.h"
-#include "os/Time.h"
+#include "os/system/Instance.h"
+#include "os/system/Process.h"
+#include "os/system/Time.h"
 
 namespace {
 

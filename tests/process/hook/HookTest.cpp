@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/Application.h"
-#include "platform/PlatformMain.h"
+#include "app/Application.h"
+#include "app/PlatformMain.h"
 #include "platform/Settings.h"
 
 namespace {

@@ -1,0 +1,598 @@
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "os/gfx/gl/GfxGl.h"
+
+namespace {
+
+// Row-major product for row vectors: a then b.
+GfxMatrix Multiply(const GfxMatrix& a, const GfxMatrix& b)
+{
+    GfxMatrix r;
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            float s = 0;
+            for (int k = 0; k < 4; ++k)
+                s += a.m[i * 4 + k] * b.m[k * 4 + j];
+            r.m[i * 4 + j] = s;
+        }
+    }
+    return r;
+}
+
+void ColourFloats(uint32_t argb, float out[4])
+{
+    out[0] = float((argb >> 16) & 0xFF) / 255.0f;
+    out[1] = float((argb >> 8) & 0xFF) / 255.0f;
+    out[2] = float(argb & 0xFF) / 255.0f;
+    out[3] = float((argb >> 24) & 0xFF) / 255.0f;
+}
+
+void ColourFloats(const GfxColorValue& c, float out[4])
+{
+    out[0] = c.r;
+    out[1] = c.g;
+    out[2] = c.b;
+    out[3] = c.a;
+}
+
+GLenum BlendFactor(uint32_t v)
+{
+    switch (v) {
+    case GfxBlend::Zero: return GL_ZERO;
+    case GfxBlend::One: return GL_ONE;
+    case GfxBlend::SrcColor: return GL_SRC_COLOR;
+    case GfxBlend::InvSrcColor: return GL_ONE_MINUS_SRC_COLOR;
+    case GfxBlend::SrcAlpha: return GL_SRC_ALPHA;
+    case GfxBlend::InvSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
+    case GfxBlend::DestAlpha: return GL_DST_ALPHA;
+    case GfxBlend::InvDestAlpha: return GL_ONE_MINUS_DST_ALPHA;
+    case GfxBlend::DestColor: return GL_DST_COLOR;
+    case GfxBlend::InvDestColor: return GL_ONE_MINUS_DST_COLOR;
+    case GfxBlend::SrcAlphaSat: return GL_SRC_ALPHA_SATURATE;
+    default: return GL_ONE;
+    }
+}
+
+GLenum CompareFunc(uint32_t v)
+{
+    switch (v) {
+    case GfxCmp::Never: return GL_NEVER;
+    case GfxCmp::Less: return GL_LESS;
+    case GfxCmp::Equal: return GL_EQUAL;
+    case GfxCmp::LessEqual: return GL_LEQUAL;
+    case GfxCmp::Greater: return GL_GREATER;
+    case GfxCmp::NotEqual: return GL_NOTEQUAL;
+    case GfxCmp::GreaterEqual: return GL_GEQUAL;
+    default: return GL_ALWAYS;
+    }
+}
+
+GLenum PrimitiveMode(GfxPrimitive p)
+{
+    switch (p) {
+    case GfxPrimitive::PointList: return GL_POINTS;
+    case GfxPrimitive::LineList: return GL_LINES;
+    case GfxPrimitive::LineStrip: return GL_LINE_STRIP;
+    case GfxPrimitive::TriangleList: return GL_TRIANGLES;
+    case GfxPrimitive::TriangleStrip: return GL_TRIANGLE_STRIP;
+    case GfxPrimitive::TriangleFan: return GL_TRIANGLE_FAN;
+    }
+    return GL_TRIANGLES;
+}
+
+GLint Wrap(uint32_t v)
+{
+    switch (v) {
+    case GfxAddress::Mirror: return GL_MIRRORED_REPEAT;
+    case GfxAddress::Clamp: return GL_CLAMP_TO_EDGE;
+    case GfxAddress::Border: return GL_CLAMP_TO_BORDER;
+    default: return GL_REPEAT;
+    }
+}
+
+// One combiner argument: source and operand.
+void Argument(uint32_t arg, bool alpha, GLenum* source, GLenum* operand)
+{
+    switch (arg & GfxTa::SelectMask) {
+    case GfxTa::Texture: *source = GL_TEXTURE; break;
+    case GfxTa::TFactor: *source = GL_CONSTANT; break;
+    default: *source = GL_PRIMARY_COLOR; break;   // diffuse; current = diffuse on stage 0
+    }
+    bool complement = (arg & GfxTa::Complement) != 0;
+    if (alpha || (arg & GfxTa::AlphaReplicate))
+        *operand = complement ? GL_ONE_MINUS_SRC_ALPHA : GL_SRC_ALPHA;
+    else
+        *operand = complement ? GL_ONE_MINUS_SRC_COLOR : GL_SRC_COLOR;
+}
+
+// Sets the RGB (alpha false) or alpha half of the combiner for a stage op.
+void Combiner(uint32_t op, uint32_t arg1, uint32_t arg2, bool alpha)
+{
+    const GLenum combine = alpha ? GL_COMBINE_ALPHA : GL_COMBINE_RGB;
+    const GLenum src[3] = {GL_SRC0_RGB, GL_SRC1_RGB, GL_SRC2_RGB};
+    const GLenum srcA[3] = {GL_SRC0_ALPHA, GL_SRC1_ALPHA, GL_SRC2_ALPHA};
+    const GLenum opd[3] = {GL_OPERAND0_RGB, GL_OPERAND1_RGB, GL_OPERAND2_RGB};
+    const GLenum opdA[3] = {GL_OPERAND0_ALPHA, GL_OPERAND1_ALPHA, GL_OPERAND2_ALPHA};
+    auto set = [&](int slot, uint32_t arg) {
+        GLenum s, o;
+        Argument(arg, alpha, &s, &o);
+        glTexEnvi(GL_TEXTURE_ENV, alpha ? srcA[slot] : src[slot], GLint(s));
+        glTexEnvi(GL_TEXTURE_ENV, alpha ? opdA[slot] : opd[slot], GLint(o));
+    };
+    GLenum function = GL_MODULATE;
+    float scale = 1.0f;
+    uint32_t a = arg1, b = arg2;
+    uint32_t third = GfxTa::Diffuse | GfxTa::AlphaReplicate;
+    switch (op) {
+    case GfxTop::Disable:
+        function = GL_REPLACE;
+        a = GfxTa::Diffuse;
+        break;
+    case GfxTop::SelectArg1: function = GL_REPLACE; break;
+    case GfxTop::SelectArg2: function = GL_REPLACE; a = arg2; break;
+    case GfxTop::Modulate: break;
+    case GfxTop::Modulate2x: scale = 2.0f; break;
+    case GfxTop::Modulate4x: scale = 4.0f; break;
+    case GfxTop::Add:
+    case GfxTop::AddSmooth: function = GL_ADD; break;
+    case GfxTop::AddSigned: function = GL_ADD_SIGNED; break;
+    case GfxTop::AddSigned2x: function = GL_ADD_SIGNED; scale = 2.0f; break;
+    case GfxTop::Subtract: function = GL_SUBTRACT; break;
+    case GfxTop::BlendDiffuseAlpha:
+    case GfxTop::BlendCurrentAlpha: function = GL_INTERPOLATE; break;
+    case GfxTop::BlendTextureAlpha:
+        function = GL_INTERPOLATE;
+        third = GfxTa::Texture | GfxTa::AlphaReplicate;
+        break;
+    case GfxTop::BlendFactorAlpha:
+        function = GL_INTERPOLATE;
+        third = GfxTa::TFactor | GfxTa::AlphaReplicate;
+        break;
+    default: break;
+    }
+    glTexEnvi(GL_TEXTURE_ENV, combine, GLint(function));
+    set(0, a);
+    set(1, b);
+    set(2, third);
+    glTexEnvf(GL_TEXTURE_ENV, alpha ? GL_ALPHA_SCALE : GL_RGB_SCALE, scale);
+}
+
+// Byte offsets inside a vertex of a format.
+struct Layout {
+    uint32_t stride = 0;
+    uint32_t normal = 0;
+    uint32_t diffuse = 0;
+    uint32_t specular = 0;
+    uint32_t tex = 0;
+    bool rhw = false;
+    bool hasNormal = false;
+    bool hasDiffuse = false;
+    bool hasSpecular = false;
+    bool hasTex = false;
+};
+
+Layout LayoutOf(uint32_t fvf)
+{
+    Layout l;
+    l.stride = GfxFvfStride(fvf);
+    l.rhw = (fvf & GfxFvf::PositionMask) == GfxFvf::XyzRhw;
+    uint32_t at = l.rhw ? 16 : 12;
+    if (fvf & GfxFvf::Reserved1)
+        at += 4;
+    if (fvf & GfxFvf::Normal) {
+        l.hasNormal = true;
+        l.normal = at;
+        at += 12;
+    }
+    if (fvf & GfxFvf::Diffuse) {
+        l.hasDiffuse = true;
+        l.diffuse = at;
+        at += 4;
+    }
+    if (fvf & GfxFvf::Specular) {
+        l.hasSpecular = true;
+        l.specular = at;
+        at += 4;
+    }
+    if (fvf & GfxFvf::TexCountMask) {
+        l.hasTex = true;
+        l.tex = at;
+    }
+    return l;
+}
+
+} // namespace
+
+bool GfxGlDevice::TargetLost() const
+{
+    GfxSurface* back = const_cast<GfxGlDisplay*>(mDisplay)->GetBackBuffer();
+    return !back || back->IsLost();
+}
+
+bool GfxGlDevice::OwnsSurface(const GfxSurface* surface) const
+{
+    return mDisplay->Owns(surface);
+}
+
+GfxResult GfxGlDevice::DoClear(uint32_t flags, uint32_t argb, float z)
+{
+    if (!mDisplay->MakeCurrent())
+        return GfxResult::NotCreated;
+    mDisplay->Fn().BindFramebuffer(GL_FRAMEBUFFER, mDisplay->BackFramebuffer());
+    const GfxViewport& v = mState.viewport;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(v.x, v.y, v.width, v.height);
+    GLbitfield mask = 0;
+    if (flags & GfxClear::Target) {
+        float c[4];
+        ColourFloats(argb, c);
+        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glClearColor(c[0], c[1], c[2], 1.0f);   // the back buffer keeps alpha 255
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (flags & GfxClear::ZBuffer) {
+        glDepthMask(GL_TRUE);
+        glClearDepth(z);
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    glClear(mask);
+    // Masks and scissor are the device's again at the next draw.
+    mGlValid = false;
+    return glGetError() == GL_OUT_OF_MEMORY ? GfxResult::OutOfVideoMemory : GfxResult::Ok;
+}
+
+void GfxGlDevice::ApplyRenderStates()
+{
+    const GfxDeviceState& s = mState;
+    if (s.Get(GfxRs::ZEnable))
+        glEnable(GL_DEPTH_TEST);
+    else
+        glDisable(GL_DEPTH_TEST);
+    glDepthFunc(CompareFunc(s.Get(GfxRs::ZFunc)));
+    glDepthMask(s.Get(GfxRs::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+
+    if (s.Get(GfxRs::AlphaBlendEnable))
+        glEnable(GL_BLEND);
+    else
+        glDisable(GL_BLEND);
+    uint32_t src = s.Get(GfxRs::SrcBlend), dst = s.Get(GfxRs::DestBlend);
+    if (src == GfxBlend::BothSrcAlpha) {
+        src = GfxBlend::SrcAlpha;
+        dst = GfxBlend::InvSrcAlpha;
+    } else if (src == GfxBlend::BothInvSrcAlpha) {
+        src = GfxBlend::InvSrcAlpha;
+        dst = GfxBlend::SrcAlpha;
+    }
+    glBlendFunc(BlendFactor(src), BlendFactor(dst));
+
+    if (s.Get(GfxRs::AlphaTestEnable))
+        glEnable(GL_ALPHA_TEST);
+    else
+        glDisable(GL_ALPHA_TEST);
+    glAlphaFunc(CompareFunc(s.Get(GfxRs::AlphaFunc)), float(s.Get(GfxRs::AlphaRef)) / 255.0f);
+
+    // Clockwise on the screen is counter-clockwise in the framebuffer's
+    // (y-up) terms: cull CW keeps GL's clockwise faces.
+    switch (s.Get(GfxRs::CullMode)) {
+    case GfxCull::CW:
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CW);
+        glCullFace(GL_BACK);
+        break;
+    case GfxCull::CCW:
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CCW);
+        glCullFace(GL_BACK);
+        break;
+    default: glDisable(GL_CULL_FACE); break;
+    }
+
+    glShadeModel(s.Get(GfxRs::ShadeMode) == GfxShade::Flat ? GL_FLAT : GL_SMOOTH);
+    switch (s.Get(GfxRs::FillMode)) {
+    case GfxFill::Point: glPolygonMode(GL_FRONT_AND_BACK, GL_POINT); break;
+    case GfxFill::Wireframe: glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); break;
+    default: glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
+    }
+
+    float ambient[4];
+    ColourFloats(s.Get(GfxRs::Ambient), ambient);
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, s.Get(GfxRs::LocalViewer) ? 1 : 0);
+    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
+    if (s.Get(GfxRs::NormalizeNormals))
+        glEnable(GL_NORMALIZE);
+    else
+        glDisable(GL_NORMALIZE);
+    glDisable(GL_COLOR_MATERIAL);
+    glDisable(GL_FOG);
+    glDisable(GL_DITHER);
+    float factor[4];
+    ColourFloats(s.Get(GfxRs::TextureFactor), factor);
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, factor);
+    // The back buffer has no alpha to write.
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
+}
+
+void GfxGlDevice::ApplySampler(GfxGlSurface* texture)
+{
+    const GfxDeviceState& s = mState;
+    GLint mag = s.Get(GfxTss::MagFilter) == GfxMagFilter::Linear ? GL_LINEAR : GL_NEAREST;
+    bool minLinear = s.Get(GfxTss::MinFilter) == GfxMinFilter::Linear;
+    GLint min;
+    switch (s.Get(GfxTss::MipFilter)) {
+    case GfxMipFilter::Point: min = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST; break;
+    case GfxMipFilter::Linear: min = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR; break;
+    default: min = minLinear ? GL_LINEAR : GL_NEAREST; break;
+    }
+    GLint wrapS = Wrap(s.Get(GfxTss::AddressU));
+    GLint wrapT = Wrap(s.Get(GfxTss::AddressV));
+    uint32_t border = s.Get(GfxTss::BorderColor);
+    GfxGlSampler& have = texture->Sampler();
+    if (have.minFilter != min)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+    if (have.magFilter != mag)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
+    if (have.wrapS != wrapS)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrapS);
+    if (have.wrapT != wrapT)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrapT);
+    if (have.border != border || have.minFilter < 0) {
+        float c[4];
+        ColourFloats(border, c);
+        glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, c);
+    }
+    have = {min, mag, wrapS, wrapT, border};
+}
+
+void GfxGlDevice::ApplyStage()
+{
+    const GfxDeviceState& s = mState;
+    auto* texture = static_cast<GfxGlSurface*>(s.texture);
+    if (s.Get(GfxTss::ColorOp) == GfxTop::Disable) {
+        // The stage is off: the diffuse colour and alpha pass through.
+        glDisable(GL_TEXTURE_2D);
+        return;
+    }
+    glEnable(GL_TEXTURE_2D);
+    if (texture && texture->Texture()) {
+        glBindTexture(GL_TEXTURE_2D, texture->Texture());
+        ApplySampler(texture);
+    } else {
+        // No texture reads as opaque white, as on the original device.
+        glBindTexture(GL_TEXTURE_2D, mDisplay->WhiteTexture());
+    }
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    Combiner(s.Get(GfxTss::ColorOp), s.Get(GfxTss::ColorArg1), s.Get(GfxTss::ColorArg2), false);
+    Combiner(s.Get(GfxTss::AlphaOp), s.Get(GfxTss::AlphaArg1), s.Get(GfxTss::AlphaArg2), true);
+}
+
+void GfxGlDevice::ApplyMaterial()
+{
+    const GfxMaterial& m = mState.material;
+    float c[4];
+    ColourFloats(m.diffuse, c);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, c);
+    ColourFloats(m.ambient, c);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, c);
+    ColourFloats(m.emissive, c);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, c);
+    if (mState.Get(GfxRs::SpecularEnable))
+        ColourFloats(m.specular, c);
+    else
+        c[0] = c[1] = c[2] = c[3] = 0.0f;
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, c);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
+}
+
+void GfxGlDevice::ApplyLights()
+{
+    // Light positions are taken through the modelview matrix in force: the
+    // view matrix puts world-space lights where the original device has them.
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(mState.view.m);
+    for (uint32_t i = 0; i < kMaxLights; ++i) {
+        GLenum id = GL_LIGHT0 + i;
+        if (!mState.lightEnabled[i]) {
+            glDisable(id);
+            continue;
+        }
+        const GfxLight& l = mState.light[i];
+        glEnable(id);
+        float c[4];
+        ColourFloats(l.diffuse, c);
+        glLightfv(id, GL_DIFFUSE, c);
+        ColourFloats(l.specular, c);
+        glLightfv(id, GL_SPECULAR, c);
+        ColourFloats(l.ambient, c);
+        glLightfv(id, GL_AMBIENT, c);
+        if (l.type == GfxLightType::Directional) {
+            // GL wants the direction towards the light.
+            float p[4] = {-l.direction.x, -l.direction.y, -l.direction.z, 0.0f};
+            glLightfv(id, GL_POSITION, p);
+            glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+            glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
+            glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
+            glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
+            continue;
+        }
+        float p[4] = {l.position.x, l.position.y, l.position.z, 1.0f};
+        glLightfv(id, GL_POSITION, p);
+        float a0 = l.attenuation0, a1 = l.attenuation1, a2 = l.attenuation2;
+        if (a0 == 0.0f && a1 == 0.0f && a2 == 0.0f)
+            a0 = 1.0f;   // no division by zero
+        glLightf(id, GL_CONSTANT_ATTENUATION, a0);
+        glLightf(id, GL_LINEAR_ATTENUATION, a1);
+        glLightf(id, GL_QUADRATIC_ATTENUATION, a2);
+        if (l.type == GfxLightType::Spot) {
+            float d[3] = {l.direction.x, l.direction.y, l.direction.z};
+            glLightfv(id, GL_SPOT_DIRECTION, d);
+            // Outer half-angle as the cut-off; the falloff between the inner
+            // and the outer cone becomes an exponent that halves the light
+            // midway between them.
+            float outer = std::clamp(l.phi * 0.5f, 0.0f, float(M_PI) * 0.5f);
+            float inner = std::clamp(l.theta * 0.5f, 0.0f, outer);
+            float exponent = 0.0f;
+            if (outer - inner > 1e-4f) {
+                float c = std::cos((inner + outer) * 0.5f);
+                if (c > 0.0f && c < 1.0f)
+                    exponent = std::clamp(std::log(0.5f) / std::log(c), 0.0f, 128.0f);
+            }
+            glLightf(id, GL_SPOT_CUTOFF, outer * 180.0f / float(M_PI));
+            glLightf(id, GL_SPOT_EXPONENT, exponent);
+        } else {
+            glLightf(id, GL_SPOT_CUTOFF, 180.0f);
+            glLightf(id, GL_SPOT_EXPONENT, 0.0f);
+        }
+    }
+}
+
+void GfxGlDevice::ApplyTransforms(bool screenSpace)
+{
+    const GfxViewport& v = mState.viewport;
+    float vw = float(std::max(v.width, 1)), vh = float(std::max(v.height, 1));
+    GfxMatrix projection;
+    if (screenSpace) {
+        // Back-buffer pixels (centres on integers) to clip space over the
+        // viewport; z is the depth value itself.
+        projection.m[0] = 2.0f / vw;
+        projection.m[5] = 2.0f / vh;
+        projection.m[10] = 2.0f;
+        projection.m[12] = 2.0f * (0.5f - float(v.x)) / vw - 1.0f;
+        projection.m[13] = 2.0f * (0.5f - float(v.y)) / vh - 1.0f;
+        projection.m[14] = -1.0f;
+        glDepthRange(0.0, 1.0);
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixf(projection.m);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        return;
+    }
+    // The device's projection, then z 0..1 to -1..1, y flipped (framebuffer
+    // row 0 is the top) and half a pixel right and down (pixel centres on
+    // integer coordinates).
+    GfxMatrix fix;
+    fix.m[5] = -1.0f;
+    fix.m[10] = 2.0f;
+    fix.m[12] = 1.0f / vw;
+    fix.m[13] = 1.0f / vh;
+    fix.m[14] = -1.0f;
+    projection = Multiply(mState.projection, fix);
+    glDepthRange(v.minZ, v.maxZ);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(projection.m);
+    glMatrixMode(GL_MODELVIEW);
+    GfxMatrix modelView = Multiply(mState.world, mState.view);
+    glLoadMatrixf(modelView.m);
+}
+
+void GfxGlDevice::Apply(uint32_t fvf)
+{
+    if (!mGlValid) {
+        mDirty = DirtyAll;
+        mDisplay->Fn().BindFramebuffer(GL_FRAMEBUFFER, mDisplay->BackFramebuffer());
+        glDisable(GL_STENCIL_TEST);
+        glPointSize(1.0f);
+        glLineWidth(1.0f);
+        if (mDisplay->Fn().ProvokingVertex)
+            mDisplay->Fn().ProvokingVertex(GL_FIRST_VERTEX_CONVENTION);   // flat shading takes vertex 0
+        mGlValid = true;
+    }
+    if (mDirty & DirtyViewport) {
+        const GfxViewport& v = mState.viewport;
+        glViewport(v.x, v.y, v.width, v.height);
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(v.x, v.y, v.width, v.height);
+    }
+    if (mDirty & DirtyRender)
+        ApplyRenderStates();
+    if (mDirty & (DirtyStage | DirtyTexture | DirtyRender))
+        ApplyStage();
+    if (mDirty & (DirtyMaterial | DirtyRender))
+        ApplyMaterial();
+    if (mDirty & DirtyLights)
+        ApplyLights();
+    mDirty = 0;
+
+    bool screenSpace = (fvf & GfxFvf::PositionMask) == GfxFvf::XyzRhw;
+    ApplyTransforms(screenSpace);
+    if (mState.Get(GfxRs::Lighting) && !screenSpace)
+        glEnable(GL_LIGHTING);
+    else
+        glDisable(GL_LIGHTING);
+}
+
+GfxResult GfxGlDevice::DoDraw(GfxPrimitive primitive, uint32_t fvf, const void* vertices,
+                              uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount)
+{
+    if (!mDisplay->MakeCurrent())
+        return GfxResult::NotCreated;
+    Apply(fvf);
+    const GfxGlFuncs& fn = mDisplay->Fn();
+    Layout l = LayoutOf(fvf);
+    const auto* base = static_cast<const uint8_t*>(vertices);
+    GLenum colourFormat = GL_BGRA;
+    if (!fn.bgraArrays && (l.hasDiffuse || l.hasSpecular)) {
+        // Reorder the colour bytes to RGBA in a copy.
+        mScratch.assign(base, base + size_t(vertexCount) * l.stride);
+        for (uint32_t i = 0; i < vertexCount; ++i) {
+            for (uint32_t off : {l.diffuse, l.specular}) {
+                if ((off == l.diffuse && !l.hasDiffuse) || (off == l.specular && !l.hasSpecular))
+                    continue;
+                uint8_t* c = mScratch.data() + size_t(i) * l.stride + off;
+                std::swap(c[0], c[2]);
+            }
+        }
+        base = mScratch.data();
+        colourFormat = 4;
+    }
+    bool lit = mState.Get(GfxRs::Lighting) && !l.rhw;
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, GLsizei(l.stride), base);
+    if (l.hasNormal) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, GLsizei(l.stride), base + l.normal);
+    } else {
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glNormal3f(0.0f, 0.0f, 0.0f);   // lighting without normals: ambient and emissive only
+    }
+    if (l.hasDiffuse) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        glColorPointer(GLint(colourFormat), GL_UNSIGNED_BYTE, GLsizei(l.stride), base + l.diffuse);
+    } else {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    // Vertex specular is added after texturing when specular is on and the
+    // vertices are not lit (lit specular comes from the material).
+    bool addSpecular = !lit && l.hasSpecular && mState.Get(GfxRs::SpecularEnable) && fn.SecondaryColorPointer;
+    if (addSpecular) {
+        glEnable(GL_COLOR_SUM);
+        glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
+        fn.SecondaryColorPointer(GLint(colourFormat == GL_BGRA ? GL_BGRA : 3), GL_UNSIGNED_BYTE,
+                                 GLsizei(l.stride), base + l.specular);
+    } else {
+        glDisable(GL_COLOR_SUM);
+        glDisableClientState(GL_SECONDARY_COLOR_ARRAY);
+    }
+    if (l.hasTex) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, GLsizei(l.stride), base + l.tex);
+    } else {
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoord2f(0.0f, 0.0f);
+    }
+
+    GfxGlClearErrors();
+    if (indices)
+        glDrawElements(PrimitiveMode(primitive), GLsizei(indexCount), GL_UNSIGNED_SHORT, indices);
+    else
+        glDrawArrays(PrimitiveMode(primitive), 0, GLsizei(vertexCount));
+    GLenum err = glGetError();
+    if (err == GL_OUT_OF_MEMORY)
+        return GfxResult::OutOfVideoMemory;
+    return err == GL_NO_ERROR ? GfxResult::Ok : GfxResult::Failed;
+}
