@@ -24,6 +24,7 @@ struct ChildOptions {
     std::vector<std::string> arguments;           // after the program name
     std::vector<std::string> environment;         // "NAME=value", added or replacing
     std::string program;                          // empty: the game binary
+    std::string stderrPath;                       // empty: inherited; else written there
 };
 
 // Starts the program; -1 when it could not be started.

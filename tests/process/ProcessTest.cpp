@@ -168,6 +168,30 @@ TEST_F(ProcessTest, ForeignParentWindowEndsWithMinusOne)
     }
 }
 
+TEST_F(ProcessTest, WithoutADisplayItSaysWhyAndEndsWithMinusOne)
+{
+    // No X server answers there; SDL must not fall back to a screenless driver.
+    const std::string errors = mData.Path() + "/stderr.txt";
+    ChildOptions options;
+    options.environment = {"XDG_DATA_HOME=" + mData.Path(), "XDG_RUNTIME_DIR=" + mRuntime.Path(),
+                           "DISPLAY=:4711"};
+    for (std::string& entry : ChildSanitizerEnvironment())
+        options.environment.push_back(std::move(entry));
+    options.stderrPath = errors;
+    pid_t pid = StartChild(options);
+    ASSERT_GT(pid, 0);
+    mChildren.push_back(pid);
+    std::optional<int> status = WaitChild(pid, kStartTimeout);
+    ASSERT_TRUE(status.has_value()) << "still running without a display";
+    EXPECT_EQ(*status, 255);
+
+    std::ifstream in(errors);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("the video system cannot be started"), std::string::npos) << text.str();
+    EXPECT_NE(ReadLog().find("the video system cannot be started"), std::string::npos) << ReadLog();
+}
+
 TEST_F(ProcessTest, WorkingFolderWithABlankIsQuotedThrough)
 {
     // A working folder whose name holds a blank, with its own settings.
