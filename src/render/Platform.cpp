@@ -187,183 +187,304 @@ OsWindow TPlatform::GetWindow() const
     return mData->mWindow;
 }
 
+// Display mode ---------------------------------------------------------
+
+// One mode request as the rules shape it.
+struct TPlatform::ModeRequest {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool fullScreen = false;
+    bool quiet = false;       // no fall-back message boxes
+    bool hostedChild = false; // a window inside an external parent
+    bool bridge = false;      // the host bridge runs
+    OsWindow main = nullptr;
+    OsWindow parent = nullptr; // the external parent, or null
+};
+
+namespace {
+
+// 256 colours or fewer (-1 stands for more).
+bool DesktopHasPalette(const TDXContext& context)
+{
+    const int32_t colours = context.GetDesktopColours();
+    return colours != -1 && colours <= 256;
+}
+
+// The window at the host's scale is smaller than the desktop both ways.
+bool WindowFitsDesktop(const TDXContext& context, int32_t width, int32_t height)
+{
+    float scale = 1.0f;
+    if (!GetDisplayHost().GetScaleFactor(scale))
+        scale = 1.0f;
+    return int32_t(float(width) * scale) < context.GetDesktopWidth() &&
+           int32_t(float(height) * scale) < context.GetDesktopHeight();
+}
+
+// The message for a window whose creation failed for a known reason, or null.
+const char* WindowFailureMessage(const TDXContext& context, int32_t width, int32_t height)
+{
+    if (DesktopHasPalette(context))
+        return kPaletteWindowMessage;
+    if (width >= context.GetDesktopWidth() || height >= context.GetDesktopHeight())
+        return kSmallDesktopWindowMessage;
+    if (context.IsOutOfMemoryRetry())
+        return kWindowOutOfMemoryMessage;
+    return nullptr;
+}
+
+// A hosted child window is left to its host.
+void ShowMainWindow(OsWindow main, bool fullScreen, bool hostedChild)
+{
+    if (hostedChild || !main)
+        return;
+    int32_t x = 0, y = 0;
+    if (!fullScreen && OsGetWindowPosition(main, &x, &y) && x == 0 && y == 0)
+        CentreWindow(main, 1);
+    OsShowWindow(main, OsShow::Show);
+    if (fullScreen)
+        OsSetForegroundWindow(main);
+}
+
+} // namespace
+
 void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool force, bool quiet,
                            bool hostedChild)
 {
     TPlatformData& d = *mData;
-    TDXContext& context = *d.mContext;
-    TDisplayHost& host = GetDisplayHost();
-    const bool pq = HasPqSwitch();
-    OsWindow main = d.mWindow ? d.mWindow : MainWindow();
-    OsWindow parent = host.GetExternalParent();
+    ModeRequest mode;
+    mode.width = width;
+    mode.height = height;
+    mode.fullScreen = fullScreen;
+    mode.quiet = quiet;
+    mode.hostedChild = hostedChild;
+    mode.bridge = HasPqSwitch();
+    mode.main = d.mWindow ? d.mWindow : MainWindow();
+    mode.parent = GetDisplayHost().GetExternalParent();
 
-    // 1. Low video memory: 16-bit colour, full screen only.
-    if (d.mLowMemoryVideo) {
-        if (pq) {
-            Box(nullptr, kBridgeLowMemoryMessage, GfxBoxIcon::Exclamation);
-            Exit(kBridgeLowMemoryMessage);
-            return;
-        }
-        WriteLog("SetDisplay Forcing Fullscreen (MEMORY)");
-        fullScreen = true;
-    }
-    // 2.
+    if (!ApplyLowMemoryRule(mode))
+        return;
     if (!AppIsActive() && !force)
         return;
-    // 3. Hosted: the context gets the main window. Windows do not nest here,
-    // so there is nothing to attach or detach.
-    if (host.IsHosted() && !host.IsTestMode() && parent) {
-        if (!OsIsWindow(parent)) {
-            WriteLog("Error: mExternalWindowParent is lost, exiting!");
-            Exit("The window the program is hosted in is gone.");
-            return;
-        }
-        if (!fullScreen)
-            hostedChild = true;
-        context.SetWindow(main);
-    } else {
-        context.SetWindow(nullptr);
-    }
-    // 4.
+    if (!AttachToHost(mode))
+        return;
     if (d.mFatal) {
         Exit("The display could not be set up.");
         return;
     }
-    // 5. A hosted display waits a second after a break before it tries again.
-    if (parent && d.mBroken && GetTimer() - d.mBrokenTime < 1000)
+    // A hosted display waits a second after a break before it tries again.
+    if (mode.parent && d.mBroken && GetTimer() - d.mBrokenTime < 1000)
         return;
-    // 6.
     d.mWorkingCount = 0;
-    // 7. A palette desktop cannot show a window.
-    const int32_t colours = context.GetDesktopColours();
-    const bool paletteDesktop = colours != -1 && colours <= 256;
-    if (!fullScreen && paletteDesktop) {
-        if (parent) {
-            Box(nullptr, kHostedPaletteMessage, GfxBoxIcon::Exclamation);
-            Exit(kHostedPaletteMessage);
-            return;
-        }
-        WriteLog("SetDisplay Forcing Fullscreen (PALLETTED)");
-        fullScreen = true;
-    }
-    // 8.
-    if (fullScreen == d.mFullScreen && width == d.mScreenRect.Width() &&
-        height == d.mScreenRect.Height() && !force)
+    if (!ApplyPaletteRule(mode))
         return;
-    // 9. A window must be smaller than the desktop.
-    if (!fullScreen && !pq) {
-        float scale = 1.0f;
-        if (!host.GetScaleFactor(scale))
-            scale = 1.0f;
-        if (int32_t(float(width) * scale) >= context.GetDesktopWidth() ||
-            int32_t(float(height) * scale) >= context.GetDesktopHeight()) {
-            if (parent) {
-                Box(nullptr, kHostedWindowTooLargeMessage, GfxBoxIcon::Exclamation);
-                Exit(kHostedWindowTooLargeMessage);
-                return;
-            }
-            WriteLog("SetDisplay Forcing Fullscreen (SMALL)");
-            fullScreen = true;
-        }
+    if (!force && IsCurrentMode(mode))
+        return;
+    if (!ApplyWindowRules(mode))
+        return;
+    ResetForModeSet(mode);
+    AnnounceReconfiguration(mode.main);
+    if (CreateDevice(mode))
+        FinishModeSet(mode);
+    else
+        RecoverFromFailedCreate(mode);
+}
+
+bool TPlatform::ForceFullScreen(ModeRequest& mode, bool endInstead, const char* message,
+                                const char* logLine)
+{
+    if (endInstead) {
+        Box(nullptr, message, GfxBoxIcon::Exclamation);
+        Exit(message);
+        return false;
     }
-    if (!fullScreen && context.IsOutOfMemoryRetry()) {
-        if (parent) {
-            Box(nullptr, kHostedOutOfMemoryMessage, GfxBoxIcon::Exclamation);
-            Exit(kHostedOutOfMemoryMessage);
-            return;
-        }
-        WriteLog("SetDisplay Forcing Fullscreen (MEMORY)");
-        fullScreen = true;
+    WriteLog("%s", logLine);
+    mode.fullScreen = true;
+    return true;
+}
+
+bool TPlatform::ApplyLowMemoryRule(ModeRequest& mode)
+{
+    if (!mData->mLowMemoryVideo)
+        return true;
+    return ForceFullScreen(mode, mode.bridge, kBridgeLowMemoryMessage,
+                           "SetDisplay Forcing Fullscreen (MEMORY)");
+}
+
+bool TPlatform::AttachToHost(ModeRequest& mode)
+{
+    TDisplayHost& host = GetDisplayHost();
+    TDXContext& context = *mData->mContext;
+    if (!host.IsHosted() || host.IsTestMode() || !mode.parent) {
+        context.SetWindow(nullptr);
+        return true;
     }
-    // 10.
+    if (!OsIsWindow(mode.parent)) {
+        WriteLog("Error: mExternalWindowParent is lost, exiting!");
+        Exit("The window the program is hosted in is gone.");
+        return false;
+    }
+    if (!mode.fullScreen)
+        mode.hostedChild = true;
+    // Windows do not nest here, so there is nothing to attach or detach.
+    context.SetWindow(mode.main);
+    return true;
+}
+
+bool TPlatform::ApplyPaletteRule(ModeRequest& mode)
+{
+    if (mode.fullScreen || !DesktopHasPalette(*mData->mContext))
+        return true;
+    return ForceFullScreen(mode, mode.parent != nullptr, kHostedPaletteMessage,
+                           "SetDisplay Forcing Fullscreen (PALLETTED)");
+}
+
+bool TPlatform::IsCurrentMode(const ModeRequest& mode) const
+{
+    const TPlatformData& d = *mData;
+    return mode.fullScreen == d.mFullScreen && mode.width == d.mScreenRect.Width() &&
+           mode.height == d.mScreenRect.Height();
+}
+
+bool TPlatform::ApplyWindowRules(ModeRequest& mode)
+{
+    const TDXContext& context = *mData->mContext;
+    // Under the host bridge the display itself refuses a window too large.
+    if (!mode.fullScreen && !mode.bridge && !WindowFitsDesktop(context, mode.width, mode.height)) {
+        if (!ForceFullScreen(mode, mode.parent != nullptr, kHostedWindowTooLargeMessage,
+                             "SetDisplay Forcing Fullscreen (SMALL)"))
+            return false;
+    }
+    if (mode.fullScreen || !context.IsOutOfMemoryRetry())
+        return true;
+    return ForceFullScreen(mode, mode.parent != nullptr, kHostedOutOfMemoryMessage,
+                           "SetDisplay Forcing Fullscreen (MEMORY)");
+}
+
+void TPlatform::ResetForModeSet(const ModeRequest& mode)
+{
+    TPlatformData& d = *mData;
     if (TAssetManager* assets = GetAssetManager())
         assets->ReleaseAll();
-    host.DisplayChanged();
-    // 11. Window styles follow the mode (the display object sets them).
-    // 12.
-    d.mFullScreen = fullScreen;
-    d.mViewport = d.mScreenRect = d.mSavedViewport = d.mClipRect = TRect(0, 0, width, height);
+    GetDisplayHost().DisplayChanged();
+    d.mFullScreen = mode.fullScreen;
+    d.mViewport = d.mScreenRect = d.mSavedViewport = d.mClipRect = TRect(0, 0, mode.width, mode.height);
     d.mViewportStack.clear();
     d.mDirectDraw = d.mDirect3D = nullptr;
     d.mDevice = nullptr;
     d.mRenderTarget = d.mMainRenderTarget = nullptr;
     d.mInFrame = false;
     d.mBroken = false;
-    context.Release();
-    // 13.
-    if (d.mReconfigure) {
-        Box(main, kReconfiguringMessage, GfxBoxIcon::Exclamation, "Reconfiguring");
-        d.mReconfigure = false;
-    }
-    // 14.
-    uint32_t flags = (hostedChild ? 3u : 1u) | d.mExtraFlag;
-    bool created = context.Create(main, fullScreen, width, height, d.mLowMemoryVideo ? 16 : 32, flags);
-    if (!created && d.mExtraFlag) {
-        d.mExtraFlag = 0;
-        created = context.Create(main, fullScreen, width, height, d.mLowMemoryVideo ? 16 : 32,
-                                 hostedChild ? 3u : 1u);
-    }
-    // 15. Fall-backs.
-    if (!created) {
-        if (context.IsPaletteDesktop()) {
-            if (!quiet)
-                Box(nullptr, kTooFewColoursMessage, GfxBoxIcon::None);
-            d.mFatal = true;
-            Exit(kTooFewColoursMessage);
-            return;
-        }
-        if (parent) {
-            SetBroken(GetTimer());
-            return;
-        }
-        OsWindow foreground = OsGetForegroundWindow();
-        bool active = AppIsActive();
-        if (!d.mFallback && (!active || foreground != main)) {
-            WriteLog("SetDisplay marking DirectX Broken: %s, %s", active ? "ACTIVE" : "INACTIVE",
-                     foreground != main ? "FOREGROUND" : "BACKGROUND");
-            SetBroken(GetTimer());
-            return;
-        }
-        const int32_t failedColours = context.GetDesktopColours();
-        const bool failedPalette = failedColours != -1 && failedColours <= 256;
-        const bool tooSmall = width >= context.GetDesktopWidth() || height >= context.GetDesktopHeight();
-        if (!fullScreen && (failedPalette || tooSmall || context.IsOutOfMemoryRetry())) {
-            if (!quiet)
-                Box(nullptr, failedPalette ? kPaletteWindowMessage : tooSmall ? kSmallDesktopWindowMessage : kWindowOutOfMemoryMessage, GfxBoxIcon::None);
-            d.mFallback = true;
-            SetDisplay(width, height, true, true, false, false);
-            return;
-        }
-        if (d.mFallback) {
-            WriteLog("ERROR FALLBACK FAILED");
-            Box(main, kFallbackFailedMessage, GfxBoxIcon::Stop);
-            OsPostQuitMessage(0);
-            d.mFatal = true;
-            return;
-        }
-        d.mFallback = true;
-        if (fullScreen) {
-            SetDisplay(width, height, false, true, false, false);
-            if (!quiet)
-                Box(nullptr, kFullScreenFailedMessage, GfxBoxIcon::None);
-        } else {
-            if (!quiet)
-                Box(nullptr, kWindowFailedMessage, GfxBoxIcon::None);
-            SetDisplay(width, height, true, false, false, false);
-        }
+    d.mContext->Release();
+}
+
+void TPlatform::AnnounceReconfiguration(OsWindow owner)
+{
+    if (!mData->mReconfigure)
+        return;
+    Box(owner, kReconfiguringMessage, GfxBoxIcon::Exclamation, "Reconfiguring");
+    mData->mReconfigure = false;
+}
+
+bool TPlatform::CreateDevice(const ModeRequest& mode)
+{
+    TPlatformData& d = *mData;
+    const uint32_t flags = mode.hostedChild ? 1u | CDisplay::kLeaveWindowAlone : 1u;
+    // The depth is read for each attempt: a failed one may have switched to
+    // the low-video-memory mode. The display object sets the window styles.
+    auto attempt = [&](uint32_t attemptFlags) {
+        return d.mContext->Create(mode.main, mode.fullScreen, mode.width, mode.height,
+                                  d.mLowMemoryVideo ? 16 : 32, attemptFlags);
+    };
+    if (attempt(flags | d.mExtraFlag))
+        return true;
+    if (!d.mExtraFlag)
+        return false;
+    d.mExtraFlag = 0;
+    return attempt(flags);
+}
+
+void TPlatform::RecoverFromFailedCreate(const ModeRequest& mode)
+{
+    TPlatformData& d = *mData;
+    if (d.mContext->IsPaletteDesktop()) {
+        if (!mode.quiet)
+            Box(nullptr, kTooFewColoursMessage, GfxBoxIcon::None);
+        d.mFatal = true;
+        Exit(kTooFewColoursMessage);
         return;
     }
-    // 16.
-    d.mFallback = false;
-    if (!hostedChild && main) {
-        int32_t x = 0, y = 0;
-        if (!fullScreen && OsGetWindowPosition(main, &x, &y) && x == 0 && y == 0)
-            CentreWindow(main, 1);
-        OsShowWindow(main, OsShow::Show);
-        if (fullScreen)
-            OsSetForegroundWindow(main);
+    // A hosted display tries again on a later request.
+    if (mode.parent) {
+        SetBroken(GetTimer());
+        return;
     }
-    // 17. Device pointers and capabilities.
+    if (MarkBrokenInBackground(mode.main))
+        return;
+    if (!mode.fullScreen) {
+        if (const char* message = WindowFailureMessage(*d.mContext, mode.width, mode.height)) {
+            if (!mode.quiet)
+                Box(nullptr, message, GfxBoxIcon::None);
+            d.mFallback = true;
+            SetDisplay(mode.width, mode.height, true, true, false, false);
+            return;
+        }
+    }
+    TryTheOtherMode(mode);
+}
+
+bool TPlatform::MarkBrokenInBackground(OsWindow main)
+{
+    OsWindow foreground = OsGetForegroundWindow();
+    bool active = AppIsActive();
+    if (mData->mFallback || (active && foreground == main))
+        return false;
+    WriteLog("SetDisplay marking DirectX Broken: %s, %s", active ? "ACTIVE" : "INACTIVE",
+             foreground != main ? "FOREGROUND" : "BACKGROUND");
+    SetBroken(GetTimer());
+    return true;
+}
+
+void TPlatform::TryTheOtherMode(const ModeRequest& mode)
+{
+    TPlatformData& d = *mData;
+    if (d.mFallback) {
+        WriteLog("ERROR FALLBACK FAILED");
+        Box(mode.main, kFallbackFailedMessage, GfxBoxIcon::Stop);
+        OsPostQuitMessage(0);
+        d.mFatal = true;
+        return;
+    }
+    d.mFallback = true;
+    if (mode.fullScreen) {
+        SetDisplay(mode.width, mode.height, false, true, false, false);
+        if (!mode.quiet)
+            Box(nullptr, kFullScreenFailedMessage, GfxBoxIcon::None);
+    } else {
+        if (!mode.quiet)
+            Box(nullptr, kWindowFailedMessage, GfxBoxIcon::None);
+        SetDisplay(mode.width, mode.height, true, false, false, false);
+    }
+}
+
+void TPlatform::FinishModeSet(const ModeRequest& mode)
+{
+    mData->mFallback = false;
+    ShowMainWindow(mode.main, mode.fullScreen, mode.hostedChild);
+    TakeDeviceFromContext();
+    ApplyDeviceState();
+    TDxTextureData::ForgetTextureFormat();
+    // Show the cleared back buffer once.
+    TAssetManager* assets = GetAssetManager();
+    if (assets && assets->GetEntryCount() > 0 && !MoviePlaying())
+        ReportVideoMemory(mData->mContext->EndFrameCursor());
+    if (IsDeviceReady())
+        StartDrawing();
+}
+
+void TPlatform::TakeDeviceFromContext()
+{
+    TPlatformData& d = *mData;
+    TDXContext& context = *d.mContext;
     d.mDirectDraw = context.GetDirectDraw();
     d.mDirect3D = d.mDirectDraw;
     d.mDevice = context.GetDevice();
@@ -372,24 +493,18 @@ void TPlatform::SetDisplay(int32_t width, int32_t height, bool fullScreen, bool 
     d.mNoSpecular = !caps.specularGouraud;
     d.mTextureLimits = caps.squareOnly || caps.maxTextureAspect < 64;
     d.mRenderTarget = d.mMainRenderTarget = context.GetBackSurface();
-    // 18.
-    ApplyDeviceState();
-    // 19.
-    TDxTextureData::ForgetTextureFormat();
-    // 20. Show the cleared back buffer once.
-    TAssetManager* assets = GetAssetManager();
-    if (assets && assets->GetEntryCount() > 0 && !MoviePlaying())
-        ReportVideoMemory(context.EndFrameCursor());
-    // 21.
-    if (IsDeviceReady()) {
-        SetDefaultTransforms();
-        if (!d.mCursorRequested && !context.GetCursorTexture()) {
-            d.mCursorRequested = true;
-            host.SetDefaultCursor();
-        }
-        RestoreAssets();
-        InvalidateWindowManager();
+}
+
+void TPlatform::StartDrawing()
+{
+    TPlatformData& d = *mData;
+    SetDefaultTransforms();
+    if (!d.mCursorRequested && !d.mContext->GetCursorTexture()) {
+        d.mCursorRequested = true;
+        GetDisplayHost().SetDefaultCursor();
     }
+    RestoreAssets();
+    InvalidateWindowManager();
 }
 
 void TPlatform::ApplyDeviceState()
@@ -481,9 +596,7 @@ bool TPlatform::SetFullScreen(bool fullScreen)
     TPlatformData& d = *mData;
     TDXContext& context = *d.mContext;
     if (!fullScreen) {
-        int32_t colours = context.GetDesktopColours();
-        bool palette = colours != -1 && colours <= 256;
-        if (palette || context.GetDesktopWidth() <= d.mScreenRect.Width() ||
+        if (DesktopHasPalette(context) || context.GetDesktopWidth() <= d.mScreenRect.Width() ||
             context.GetDesktopHeight() <= d.mScreenRect.Height() || context.IsOutOfMemoryRetry())
             return false;
     }

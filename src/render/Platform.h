@@ -127,8 +127,42 @@ public:
     static void SetSleepHook(void (*sleep)(int32_t ms));
 
 private:
+    struct ModeRequest;
+
+    // The steps of SetDisplay. The rules answer false when the program ends
+    // instead of going full screen.
+    bool ForceFullScreen(ModeRequest& mode, bool endInstead, const char* message,
+                         const char* logLine);
+    bool ApplyLowMemoryRule(ModeRequest& mode);
+    // Hosted in an external parent: the context gets the main window, and a
+    // window becomes a hosted child. False when the parent is gone.
+    bool AttachToHost(ModeRequest& mode);
+    bool ApplyPaletteRule(ModeRequest& mode);
+    bool IsCurrentMode(const ModeRequest& mode) const;
+    // A window must be smaller than the desktop and must not have run out
+    // of video memory.
+    bool ApplyWindowRules(ModeRequest& mode);
+    // Drops the old mode: the assets' device objects, the display state and
+    // the context's objects.
+    void ResetForModeSet(const ModeRequest& mode);
+    // The box due after running out of video memory.
+    void AnnounceReconfiguration(OsWindow owner);
+    // Tries with the extra flag first (if any), then once without it.
+    bool CreateDevice(const ModeRequest& mode);
+    void RecoverFromFailedCreate(const ModeRequest& mode);
+    // A failure while inactive or in the background (and no fall-back
+    // running) only marks the display broken; true when it did.
+    bool MarkBrokenInBackground(OsWindow main);
+    // Full screen failed: a window; a window failed: full screen; both
+    // failed: the program ends.
+    void TryTheOtherMode(const ModeRequest& mode);
+    void FinishModeSet(const ModeRequest& mode);
+    void TakeDeviceFromContext();
     void ApplyDeviceState();
     void SetDefaultTransforms();
+    // The first ready device after a mode set: transforms, the default
+    // cursor, the assets and a redraw.
+    void StartDrawing();
     // The display cannot go on: the host ends the program (code -1).
     void Exit(const char* reason);
 
