@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,8 +15,8 @@
 
 #include "platform/File.h"
 #include "platform/FolderScan.h"
-#include "platform/Log.h"
 #include "platform/PackFile.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -92,9 +91,7 @@ class AssetNamesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/assetnames-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        mRoot = pattern;
+        ASSERT_FALSE(mRoot.empty());
         mOldCwd = fs::current_path();
         fs::current_path(mRoot);
         mUser = mRoot + "/User Data";
@@ -105,31 +102,21 @@ protected:
         ParseManifest("-*", true);
         SetFirstPeek(false);
         SetAssetFolders(mUser.c_str(), mUser.c_str(), mDesktop.c_str());
-        SetLogFolder((mRoot + "/log").c_str());
     }
 
     void TearDown() override
     {
-        SetLogFolder(nullptr);
         ClearRegisteredFiles();
         ParseManifest("-*", true);
         UnmountFlatFiles();
         SetAssetFolders("", "", "");
         fs::current_path(mOldCwd);
         chmod((mRoot + "/assets/locked").c_str(), 0755);
-        std::error_code ignored;
-        fs::remove_all(mRoot, ignored);
     }
 
-    std::string Log()
-    {
-        std::ifstream in(mRoot + "/log/logfile.txt", std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    std::string mRoot;
+    TTempFolder mTemp{"assetnames"};
+    TLogCapture mLog{mTemp.File("log")};
+    const std::string mRoot = mTemp.Path();
     std::string mUser;
     std::string mDesktop;
     fs::path mOldCwd;
@@ -228,7 +215,7 @@ TEST_F(AssetNamesTest, ManifestSizeLimitAndFirstPeek)
     WriteText("final.txt", text);
     LoadAssetManifest();
     EXPECT_TRUE(AssetExists("a.png"));
-    EXPECT_NE(Log().find("final.txt ignored"), std::string::npos);
+    EXPECT_NE(mLog.Text().find("final.txt ignored"), std::string::npos);
 
     ClearRegisteredFiles();
     ParseManifest("-*", true);
@@ -376,7 +363,7 @@ TEST_F(AssetNamesTest, ScanSurvivesUnreadableLoopingAndDeepFolders)
     // Linked folders are followed, except back up to a folder being scanned.
     EXPECT_EQ(ReadAsset("alias/s.txt"), "s");
     EXPECT_FALSE(AssetExists("sub/loop/top.txt"));
-    std::string log = Log();
+    std::string log = mLog.Text();
     EXPECT_NE(log.find("leads back to a folder above it"), std::string::npos);
     EXPECT_NE(log.find("nested too deeply"), std::string::npos);
     if (!RunningAsRoot()) {

@@ -1,14 +1,11 @@
 #include "platform/Asset.h"
 #include "platform/AssetManager.h"
 #include "platform/AssetMap.h"
-#include "platform/Log.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -51,22 +48,11 @@ std::shared_ptr<TAsset> LoadTexture(TAssetManager& manager, const TString& name)
     return texture;
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 class AssetMapTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char folder[] = "/tmp/assettestXXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        mFolder = folder;
-        SetLogFolder(folder);
+        ASSERT_FALSE(mLog.Path().empty());
         TAssetMap::ClearLoaders();
         mTried.clear();
         // Textures end in ".png", models in ".x", sounds in ".ogg".
@@ -92,11 +78,9 @@ protected:
     void TearDown() override
     {
         TAssetMap::ClearLoaders();
-        SetLogFolder(nullptr);
-        std::system(("rm -rf " + mFolder).c_str());
     }
 
-    std::string mFolder;
+    TTempLogFolder mLog{"assettest"};
     std::vector<std::string> mTried;
 };
 
@@ -265,7 +249,7 @@ TEST_F(AssetMapTest, GetSoundAcceptsSoundsOnly)
     std::shared_ptr<FakeSound> sound = map.GetSound<FakeSound>("sfx\\ding.ogg");
     ASSERT_NE(sound, nullptr);
     EXPECT_EQ(map.GetAsset("sfx/ding.ogg"), sound);
-    EXPECT_EQ(ReadFile(mFolder + "/logfile.txt"), "");
+    EXPECT_EQ(mLog.Text(), "");
 
     std::shared_ptr<TAsset> texture = map.GetAsset("tex.png");
     mTried.clear();
@@ -275,7 +259,7 @@ TEST_F(AssetMapTest, GetSoundAcceptsSoundsOnly)
 
     EXPECT_EQ(map.GetSound<FakeSound>("missing.wav"), nullptr);
 
-    const std::string log = ReadFile(mFolder + "/logfile.txt");
+    const std::string log = mLog.Text();
     EXPECT_NE(log.find(": Sound asset not found: tex.png\n"), std::string::npos) << log;
     EXPECT_NE(log.find(": Sound asset not found: missing.wav\n"), std::string::npos) << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);

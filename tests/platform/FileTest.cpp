@@ -5,6 +5,7 @@
 #include "platform/Log.h"
 #include "platform/MemoryFile.h"
 #include "platform/PackFile.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -87,27 +88,21 @@ class FileInterface : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/quillory-file-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        mRoot = pattern;
+        mRoot = mTemp.Path();
+        ASSERT_FALSE(mRoot.empty());
         mUser = mRoot + "/user";
         mCommon = mRoot + "/common";
         mDesktop = mRoot + "/desktop";
         ASSERT_EQ(mkdir(mUser.c_str(), 0700), 0);
         ASSERT_EQ(mkdir(mCommon.c_str(), 0700), 0);
         ASSERT_EQ(mkdir(mDesktop.c_str(), 0700), 0);
-        ASSERT_EQ(mkdir((mRoot + "/log").c_str(), 0700), 0);
         SetAssetFolders(mUser.c_str(), mCommon.c_str(), mDesktop.c_str());
-        SetLogFolder((mRoot + "/log").c_str());
     }
 
     void TearDown() override
     {
-        SetLogFolder(nullptr);
         ClearRegisteredFiles();
         SetAssetFolders("", "", "");
-        std::string cmd = "rm -rf '" + mRoot + "'";
-        EXPECT_EQ(system(cmd.c_str()), 0);
     }
 
     // Makes `bytes` openable from the given source; returns the asset name.
@@ -141,8 +136,8 @@ protected:
         return name;
     }
 
-    std::string LogText() { return ReadWhole(mRoot + "/log/logfile.txt"); }
-
+    TTempFolder mTemp{"quillory-file"};
+    TLogCapture mLog{mTemp.File("log")};
     std::string mRoot, mUser, mCommon, mDesktop;
     std::vector<std::unique_ptr<std::string>> mBuffers;
     int mPacks = 0;
@@ -527,7 +522,7 @@ TEST_F(FileInterface, PackLocatorsStayInsideTheMapping)
         TFileHandle* h = OpenAssetFile(key.c_str(), kFileReadBinary);
         EXPECT_EQ(h != nullptr, c.opens);
         FileClose(h);
-        EXPECT_EQ(LogText().find(c.locator + " lies outside") != std::string::npos, c.logged);
+        EXPECT_EQ(mLog.Has(c.locator + " lies outside"), c.logged);
     }
 }
 

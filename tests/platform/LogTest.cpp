@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/TempFolder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -48,9 +50,7 @@ class LogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/logtest-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        mRoot = pattern;
+        ASSERT_FALSE(mTemp.Path().empty());
         const char* tmp = getenv("TMPDIR");
         mHadTmp = tmp != nullptr;
         if (tmp)
@@ -64,10 +64,10 @@ protected:
             setenv("TMPDIR", mOldTmp.c_str(), 1);
         else
             unsetenv("TMPDIR");
-        fs::remove_all(mRoot);
     }
 
-    fs::path mRoot;
+    TTempFolder mTemp{"logtest"};
+    fs::path mRoot = mTemp.Path();
     bool mHadTmp = false;
     std::string mOldTmp;
 };

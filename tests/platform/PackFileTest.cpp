@@ -5,14 +5,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "platform/AssetNames.h"
 #include "platform/File.h"
-#include "platform/Log.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -103,36 +102,23 @@ class PackFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/packfile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        mRoot = pattern;
+        ASSERT_FALSE(mRoot.Path().empty());
         mOldCwd = fs::current_path();
-        fs::current_path(mRoot);
+        fs::current_path(mRoot.Path());
         ClearRegisteredFiles();
         ParseManifest("-*", true);
         UnmountFlatFiles();
-        SetLogFolder((mRoot + "/log").c_str());
     }
 
     void TearDown() override
     {
-        SetLogFolder(nullptr);
         ClearRegisteredFiles();
         UnmountFlatFiles();
         fs::current_path(mOldCwd);
-        std::error_code ignored;
-        fs::remove_all(mRoot, ignored);
     }
 
-    std::string Log()
-    {
-        std::ifstream in(mRoot + "/log/logfile.txt", std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    std::string mRoot;
+    TTempFolder mRoot{"packfile"};
+    TLogCapture mLog{mRoot.File("log")};
     fs::path mOldCwd;
 };
 
@@ -196,7 +182,7 @@ TEST_F(PackFileTest, DamagedPacksNeverReadPastTheirEnd)
         std::string path = "bad" + std::to_string(index++) + ".dnp";
         WriteBytes(path, c.bytes);
         ClearRegisteredFiles();
-        SetLogFolder((mRoot + "/log").c_str()); // starts a new log
+        mLog.Restart();
 
         EXPECT_EQ(AddFlatFile(("::" + path).c_str()), c.mounted);
         EXPECT_EQ(RegisteredNames(), c.names);
@@ -204,7 +190,7 @@ TEST_F(PackFileTest, DamagedPacksNeverReadPastTheirEnd)
             std::string text = ReadAsset(name.c_str());
             EXPECT_EQ(text, c.bytes.substr(name == "good.txt" ? 0 : c.bytes.size(), text.size()));
         }
-        std::string log = Log();
+        std::string log = mLog.Text();
         if (c.log)
             EXPECT_NE(log.find(c.log), std::string::npos) << log;
         else
@@ -276,7 +262,7 @@ TEST_F(PackFileTest, UnmappablePackKeepsEntriesThatFailToOpen)
     uint64_t size = 7;
     EXPECT_TRUE(GetFlatFileView(0, &data, &size));
     EXPECT_EQ(data, nullptr);
-    std::string log = Log();
+    std::string log = mLog.Text();
     EXPECT_NE(log.find("Failed to open flat file mem.dnp"), std::string::npos) << log;
     EXPECT_NE(log.find("from flat file"), std::string::npos) << log;
 

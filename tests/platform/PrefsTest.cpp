@@ -1,8 +1,8 @@
 #include "platform/AssetNames.h"
 #include "platform/Encryptor.h"
-#include "platform/Log.h"
 #include "platform/Prefs.h"
 #include "platform/Settings.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -113,35 +113,21 @@ class PrefsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char folder[] = "/tmp/prefstestXXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        mFolder = folder;
-        mFile = mFolder + "/prefs.dat";
+        ASSERT_FALSE(mFolder.Path().empty());
         ClearRegisteredFiles();
-        SetAssetFolders(folder, folder, folder);
-        SetLogFolder((mFolder + "/log").c_str());
+        SetAssetFolders(mFolder.Path().c_str(), mFolder.Path().c_str(), mFolder.Path().c_str());
         SetConfig("encryptionkey", kKey);
     }
     void TearDown() override
     {
         TPrefs::SetCommitHook(nullptr);
         ClearConfig();
-        SetLogFolder(nullptr);
         ClearRegisteredFiles();
-        std::system(("rm -rf " + mFolder).c_str());
     }
 
-    std::vector<std::string> LogLines() const
-    {
-        std::ifstream in(mFolder + "/log/logfile.txt");
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
-
-    std::string mFolder;
-    std::string mFile;
+    TTempFolder mFolder{"prefstest"};
+    TLogCapture mLog{mFolder.File("log")};
+    const std::string mFile = mFolder.File("prefs.dat");
 };
 
 }  // namespace
@@ -179,7 +165,7 @@ TEST_F(PrefsTest, ValuesRoundTripForSharedSlotAndUsers)
     TString out;
     prefs.GetString(out, "name", "?", 3);
     EXPECT_STREQ(out.c_str(), "Dee");
-    EXPECT_TRUE(LogLines().empty());
+    EXPECT_TRUE(mLog.Lines().empty());
 }
 
 TEST_F(PrefsTest, FileHoldsSlotsInOrderWithEncipheredEntries)
@@ -264,7 +250,7 @@ TEST_F(PrefsTest, NothingIsWrittenWithoutSaveOrWhenDisabled)
     EXPECT_TRUE(ReadBytes(mFile).empty());
     TPrefs prefs(true);
     EXPECT_EQ(prefs.GetUserCount(), 0);
-    EXPECT_TRUE(LogLines().empty());
+    EXPECT_TRUE(mLog.Lines().empty());
 }
 
 TEST_F(PrefsTest, MissingKeyIsLoggedAndTheStoreStillWorks)
@@ -272,7 +258,7 @@ TEST_F(PrefsTest, MissingKeyIsLoggedAndTheStoreStillWorks)
     ClearConfig();
     TPrefs prefs(true);
     prefs.SetString("a", "1", 0, true);
-    const std::vector<std::string> lines = LogLines();
+    const std::vector<std::string> lines = mLog.Lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find(": ERROR: No encryption key set before TPrefs construction!"), std::string::npos);
 
@@ -319,23 +305,23 @@ TEST_F(PrefsTest, DamagedFileKeepsWhatCameBeforeAndLogsOnce)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        SetLogFolder((mFolder + "/log").c_str());  // a fresh log
+        mLog.Restart();
         WriteBytes(mFile, c.atEnd ? Join({good, c.tail}) : Join({good, c.tail, after}));
         TPrefs prefs(false);
         EXPECT_STREQ(prefs.GetString("a", "?", -1).c_str(), "1");
         EXPECT_STREQ(prefs.GetString("b", "?", 0).c_str(), "2");
         EXPECT_STREQ(prefs.GetString("c", "?", 1).c_str(), "?");
         EXPECT_EQ(prefs.GetUserCount(), 1);
-        EXPECT_EQ(LogLines().size(), 1u);
+        EXPECT_EQ(mLog.Lines().size(), 1u);
     }
 
     // A whole file and an empty one log nothing.
     for (const Bytes& whole : {Join({good, after}), Bytes()}) {
-        SetLogFolder((mFolder + "/log").c_str());
+        mLog.Restart();
         WriteBytes(mFile, whole);
         TPrefs prefs(false);
         EXPECT_EQ(prefs.GetUserCount(), whole.empty() ? 0 : 2);
-        EXPECT_TRUE(LogLines().empty());
+        EXPECT_TRUE(mLog.Lines().empty());
     }
 }
 
@@ -345,7 +331,7 @@ TEST_F(PrefsTest, EntryBeforeAnySlotIsSkipped)
     TPrefs prefs(false);
     EXPECT_STREQ(prefs.GetString("a", "?", -1).c_str(), "1");
     EXPECT_STREQ(prefs.GetString("x", "?", -1).c_str(), "8");
-    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(mLog.Lines().size(), 1u);
 }
 
 TEST_F(PrefsTest, LoadedValueKeepsItsBytesButReadsUpToItsNul)
@@ -400,7 +386,7 @@ TEST_F(PrefsTest, InterruptedSaveLeavesTheOldFile)
     EXPECT_FALSE(Exists(mFile + ".tmp"));
     TPrefs prefs(true);
     EXPECT_STREQ(prefs.GetString("c", "?", 1).c_str(), "last");
-    EXPECT_TRUE(LogLines().empty());
+    EXPECT_TRUE(mLog.Lines().empty());
 }
 
 TEST_F(PrefsTest, FailedSaveIsLoggedAndKeepsTheOldFile)
@@ -413,7 +399,7 @@ TEST_F(PrefsTest, FailedSaveIsLoggedAndKeepsTheOldFile)
     prefs.SetString("a", "new", 0, true);
     EXPECT_FALSE(prefs.Save());
     EXPECT_EQ(ReadBytes(mFile), before);
-    EXPECT_EQ(LogLines().size(), 2u);
+    EXPECT_EQ(mLog.Lines().size(), 2u);
     EXPECT_STREQ(prefs.GetString("a", "?", 0).c_str(), "new");  // memory is unchanged
 }
 
@@ -432,7 +418,7 @@ TEST_F(PrefsTest, EntriesTooLongForAChunkAreRefused)
         prefs.SetString("k", "slot 1024", 1023, false);
         prefs.SetString("k", "slot 1025", 1024, false);
         prefs.SetString("k", "below the shared slot", -2, false);
-        EXPECT_EQ(LogLines().size(), 4u);
+        EXPECT_EQ(mLog.Lines().size(), 4u);
         EXPECT_EQ(prefs.GetUserCount(), 1024);
         EXPECT_TRUE(prefs.Save());
     }
@@ -442,7 +428,7 @@ TEST_F(PrefsTest, EntriesTooLongForAChunkAreRefused)
     EXPECT_STREQ(prefs.GetString("k", "?", 1).c_str(), "?");
     EXPECT_STREQ(prefs.GetString("k", "?", 1023).c_str(), "slot 1024");
     EXPECT_EQ(prefs.GetUserCount(), 1024);
-    EXPECT_EQ(LogLines().size(), 4u);
+    EXPECT_EQ(mLog.Lines().size(), 4u);
 }
 
 TEST_F(PrefsTest, FullSizeEntryWithoutPaddingIsRefused)
@@ -457,5 +443,5 @@ TEST_F(PrefsTest, FullSizeEntryWithoutPaddingIsRefused)
     EXPECT_STREQ(prefs.GetString("a", "?", -1).c_str(), "1");
     EXPECT_EQ(prefs.GetString("k", "?", -1), "?");
     EXPECT_EQ(prefs.GetString("b", "?", -1), "?");
-    EXPECT_EQ(LogLines().size(), 1u);
+    EXPECT_EQ(mLog.Lines().size(), 1u);
 }

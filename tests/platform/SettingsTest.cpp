@@ -66,7 +66,7 @@ TEST_F(Settings, IsEnabledReadsAnInteger)
 
 TEST_F(Settings, LoadsTheSettingsElement)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     SetConfig(T("version"), T("kept"));
     EXPECT_TRUE(LoadSettingsFile(TString(FixtureAsset("settings/settings.xml").c_str())));
     EXPECT_EQ(GetConfig(T("volume")), T("7")); // the later element wins
@@ -76,7 +76,7 @@ TEST_F(Settings, LoadsTheSettingsElement)
     EXPECT_EQ(GetConfig(T("version")), T("kept"));
     // Comments inside "settings" give no keys.
     EXPECT_EQ(gSettingsMap.size(), 5u);
-    EXPECT_EQ(log.LogLines(), 0);
+    EXPECT_EQ(log.Lines().size(), 0u);
 }
 
 TEST_F(Settings, MissingFileOrElementChangesNothing)

@@ -28,7 +28,7 @@ std::string Get(const TStringTable& table, const char* label, const char* a1 = "
 
 TEST(StringTable, ExpandsPlaceholders)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     TStringTable table;
     ASSERT_TRUE(table.Load(Asset("strings/strings.xml")));
 
@@ -60,7 +60,7 @@ TEST(StringTable, ExpandsPlaceholders)
             a[i] = c.args[i];
         EXPECT_EQ(Get(table, c.label, a[0], a[1], a[2], a[3], a[4]), c.text) << c.label;
     }
-    EXPECT_EQ(log.LogLines(), 0) << log.LogText();
+    EXPECT_EQ(log.Lines().size(), 0u) << log.Text();
 }
 
 // Every failure gives "#####" and exactly one log line naming the label
@@ -84,15 +84,15 @@ TEST(StringTable, FailedLookupsGiveTheMarkerAndOneLogLine)
         {"grade", "%"},
     };
     for (const Case& c : cases) {
-        TempLogFolder log;
+        TTempLogFolder log;
         EXPECT_EQ(Get(table, c.label, c.arg1), "#####") << c.label << " " << c.arg1;
-        EXPECT_EQ(log.LogLines(), 1) << c.label;
-        EXPECT_TRUE(log.Logged(std::string(" ##### : Missing string for label '") + c.label + "'"))
-            << log.LogText();
+        EXPECT_EQ(log.Lines().size(), 1u) << c.label;
+        EXPECT_TRUE(log.Has(std::string(" ##### : Missing string for label '") + c.label + "'"))
+            << log.Text();
     }
 
     // Lookup with fewer arguments: a number beyond the count fails.
-    TempLogFolder log;
+    TTempLogFolder log;
     TString text;
     TString one[1] = {TString("1")};
     EXPECT_TRUE(table.Lookup(text, TString("grade"), 1, one));
@@ -100,12 +100,12 @@ TEST(StringTable, FailedLookupsGiveTheMarkerAndOneLogLine)
     EXPECT_FALSE(table.Lookup(text, TString("grade"), 0, nullptr));
     EXPECT_EQ(text, TString("#####"));
     EXPECT_FALSE(table.Lookup(text, TString("grade"), 3, nullptr));
-    EXPECT_EQ(log.LogLines(), 2);
+    EXPECT_EQ(log.Lines().size(), 2u);
 }
 
 TEST(StringTable, ReadsRowsAndCells)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     TStringTable table;
     ASSERT_TRUE(table.Load(Asset("strings/strings.xml")));
     size_t count = table.GetCount();
@@ -139,7 +139,7 @@ TEST(StringTable, ReadsRowsAndCells)
 
 TEST(StringTable, DamagedInputIsReadSafely)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     struct Case {
         std::string bytes;
         size_t rows;
@@ -159,7 +159,7 @@ TEST(StringTable, DamagedInputIsReadSafely)
         EXPECT_TRUE(table.Load(TString("test/table.xml")));
         EXPECT_EQ(table.GetCount(), c.rows) << c.bytes;
     }
-    EXPECT_TRUE(log.Logged("more than the"));
+    EXPECT_TRUE(log.Has("more than the"));
     RegisterMemoryFile(TString("test/table.xml"), nullptr, 0);
 
     // Many rows without cells: the cell search stays within each row.
@@ -187,7 +187,7 @@ TEST(StringTable, ListsFlashLabelsInOrder)
 
 TEST(StringTable, LoadsExtraTablesFromUserThenCommon)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     auto sheet = [](const char* label, const char* text) {
         return std::string("<Row><Cell><Data>") + label + "</Data></Cell><Cell><Data>" + text +
                "</Data></Cell></Row>";

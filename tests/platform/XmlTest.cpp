@@ -103,7 +103,7 @@ std::string Serialise(TXmlNode& node)
 
 TEST(Xml, ParsesDocumentsLeniently)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     struct Case {
         const char* text;
         const char* tree;
@@ -270,7 +270,7 @@ TEST(Xml, RoundTripsThroughText)
 
 TEST(Xml, LoadsFilesIntoTheGivenNode)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     std::string doc = "<a>1</a>text<b/>";
     RegisterMemoryFile(TString("test/doc.xml"), doc.data(), uint32_t(doc.size()));
 
@@ -287,7 +287,7 @@ TEST(Xml, LoadsFilesIntoTheGivenNode)
     RegisterMemoryFile(TString("test/empty.xml"), "", 0);
     EXPECT_TRUE(LoadXmlFile(&missing, TString("test/empty.xml")));
     EXPECT_EQ(Dump(missing), "");
-    EXPECT_EQ(log.LogLines(), 0);
+    EXPECT_EQ(log.Lines().size(), 0u);
 
     RegisterMemoryFile(TString("test/doc.xml"), nullptr, 0);
     RegisterMemoryFile(TString("test/empty.xml"), nullptr, 0);
@@ -295,7 +295,7 @@ TEST(Xml, LoadsFilesIntoTheGivenNode)
 
 TEST(Xml, LoadsCompressedFiles)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     const char* expected = "{?xml(version=\"1.0\") settings{volume'5' name(lang=\"en\")'Quill & Ink'}}";
     for (const char* file : {"xml/settings.zxml", "xml/lowercase-magic.zxml"}) {
         TXmlNode root;
@@ -307,7 +307,7 @@ TEST(Xml, LoadsCompressedFiles)
         ParseXmlText(&fromMemory, bytes.data(), bytes.size());
         EXPECT_EQ(Dump(fromMemory), expected) << file;
     }
-    EXPECT_EQ(log.LogLines(), 0);
+    EXPECT_EQ(log.Lines().size(), 0u);
 }
 
 // Header sizes that lie are held to what is present, logged, and never
@@ -331,7 +331,7 @@ TEST(Xml, DamagedCompressedFilesAreLoggedAndReadSafely)
     };
     for (const Case& c : cases) {
         for (bool fromFile : {true, false}) {
-            TempLogFolder log;
+            TTempLogFolder log;
             TXmlNode root;
             if (fromFile) {
                 LoadXmlFile(&root, TString(FixtureAsset(c.file).c_str()));
@@ -344,24 +344,24 @@ TEST(Xml, DamagedCompressedFilesAreLoggedAndReadSafely)
             if (c.tree) {
                 EXPECT_EQ(Dump(root), c.tree) << c.file;
             }
-            EXPECT_TRUE(log.Logged(c.logged)) << c.file << " logged:\n" << log.LogText();
+            EXPECT_TRUE(log.Has(c.logged)) << c.file << " logged:\n" << log.Text();
         }
     }
 }
 
 TEST(Xml, CompressedTextWithoutLengthStopsAtTheFirstZero)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     std::string bytes = ReadFixture("xml/settings.zxml");
     TXmlNode root;
     ParseXmlText(&root, bytes.c_str());
     EXPECT_FALSE(root.HasChildren());
-    EXPECT_TRUE(log.Logged("cut short"));
+    EXPECT_TRUE(log.Has("cut short"));
 }
 
 TEST(Xml, InflateChecksTheAnnouncedSize)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     std::string bytes = ReadFixture("xml/settings.zxml");
     std::string out;
     EXPECT_TRUE(InflateZxml(bytes.data(), bytes.size(), out, "test"));
@@ -374,21 +374,21 @@ TEST(Xml, InflateChecksTheAnnouncedSize)
 
 TEST(Xml, UnclosedDocumentKeepsWhatWasRead)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     TXmlNode root;
     EXPECT_TRUE(LoadXmlFile(&root, TString(FixtureAsset("xml/unclosed.xml").c_str())));
     EXPECT_EQ(Dump(root), "{root{item(id=\"1\")'first' item(id=\"2\")'second'{deeper'text that never'}}}");
-    EXPECT_TRUE(log.Logged("3 element(s) still open"));
+    EXPECT_TRUE(log.Has("3 element(s) still open"));
 
-    TempLogFolder log2;
+    TTempLogFolder log2;
     EXPECT_EQ(ParseDump("<a><b x=\"1"), "{a{b(x=\"1\")}}");
-    EXPECT_TRUE(log2.Logged("ended inside a tag"));
-    EXPECT_EQ(log2.LogLines(), 1);
+    EXPECT_TRUE(log2.Has("ended inside a tag"));
+    EXPECT_EQ(log2.Lines().size(), 1u);
 }
 
 TEST(Xml, DeepNestingIsCappedWithoutRecursion)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     const int levels = 1000;
     std::string doc = "<r>";
     for (int i = 0; i < levels; ++i)
@@ -410,8 +410,8 @@ TEST(Xml, DeepNestingIsCappedWithoutRecursion)
         EXPECT_TRUE(n->GetText().IsEmpty());
     }
     EXPECT_EQ(depth, kXmlMaxDepth);
-    EXPECT_TRUE(log.Logged("deeper than 256 levels"));
-    EXPECT_EQ(log.LogLines(), 1);
+    EXPECT_TRUE(log.Has("deeper than 256 levels"));
+    EXPECT_EQ(log.Lines().size(), 1u);
 
     // Nesting that never closes, far beyond the cap: no stack is used up.
     std::string open;
@@ -432,7 +432,7 @@ TEST(Xml, DeepNestingIsCappedWithoutRecursion)
 
 TEST(Xml, AttributeCountIsCapped)
 {
-    TempLogFolder log;
+    TTempLogFolder log;
     std::string doc = "<a";
     for (uint32_t i = 0; i < kXmlMaxAttributes + 10; ++i)
         doc += " k" + std::to_string(i) + "=" + std::to_string(i);
@@ -443,7 +443,7 @@ TEST(Xml, AttributeCountIsCapped)
     ASSERT_NE(a, nullptr);
     EXPECT_EQ(a->GetAttributeCount(), kXmlMaxAttributes);
     EXPECT_EQ(a->GetText(), TString("x"));
-    EXPECT_TRUE(log.Logged("attributes"));
+    EXPECT_TRUE(log.Has("attributes"));
 }
 
 TEST(Xml, QueriesAndUpdates)

@@ -2,18 +2,14 @@
 // clip rectangle, fills, frames, drawing into textures.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "GfxTestHost.h"
 #include "os/gfx/GfxInject.h"
 #include "os/gfx/recording/GfxRecording.h"
-#include "platform/Log.h"
 #include "render/VertexList.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -21,10 +17,7 @@ class GfxRenderDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char folder[] = "/tmp/gfxrenderdeviceXXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        mFolder = folder;
-        SetLogFolder(folder);
+        ASSERT_FALSE(mLog.Path().empty());
         GfxInjectReset();
         GfxRecordingLog().Clear();
         mDisplay = GfxCreateRecordingDisplay();
@@ -39,17 +32,8 @@ protected:
         mHost.reset();
         mDisplay.reset();
         GfxInjectReset();
-        SetLogFolder(nullptr);
-        std::system(("rm -rf " + mFolder).c_str());
     }
 
-    std::string Log() const
-    {
-        std::ifstream in(mFolder + "/logfile.txt");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     GfxViewport DeviceViewport() const { return mDisplay->GetDevice()->GetViewport(); }
     static GfxViewport Vp(int32_t x, int32_t y, int32_t w, int32_t h) { return GfxViewport{x, y, w, h, 0, 1}; }
 
@@ -72,7 +56,7 @@ protected:
         return p;
     }
 
-    std::string mFolder;
+    TTempLogFolder mLog{"gfxrenderdevice"};
     std::unique_ptr<GfxDisplay> mDisplay;
     std::unique_ptr<TTestRenderHost> mHost;
     std::unique_ptr<TGfxRenderDevice> mDevice;
@@ -115,7 +99,7 @@ TEST_F(GfxRenderDeviceTest, ViewportsAreClampedOnTheDeviceAndStoredAsGiven)
     // A stray pop is ignored.
     mDevice->PopViewport();
     EXPECT_EQ(mDevice->GetViewport(), TRect(0, 0, 800, 600));
-    EXPECT_NE(Log().find("PopViewport"), std::string::npos);
+    EXPECT_TRUE(mLog.Has("PopViewport"));
 }
 
 TEST_F(GfxRenderDeviceTest, AHostedDisplayScalesViewportsAndFillsIntoTheBackBuffer)
@@ -140,7 +124,7 @@ TEST_F(GfxRenderDeviceTest, ARefusedViewportIsLoggedAndTheOldOneStays)
     mDevice->SetViewport(TRect(100, 100, 300, 300));
     GfxInjectResult(GfxOp::SetViewport, GfxResult::InvalidArg);
     mDevice->SetViewport(TRect(10, 20, 30, 40));
-    EXPECT_NE(Log().find("Bad viewport: 10, 20, 30, 40"), std::string::npos);
+    EXPECT_TRUE(mLog.Has("Bad viewport: 10, 20, 30, 40"));
     EXPECT_EQ(mDevice->GetViewport(), TRect(100, 100, 300, 300));
     EXPECT_EQ(DeviceViewport(), Vp(100, 100, 200, 200));
 }

@@ -2,18 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "os/gfx/GfxDisplay.h"
 #include "os/gfx/GfxInject.h"
 #include "os/gfx/recording/GfxRecording.h"
-#include "platform/Log.h"
 #include "render/RenderStates.h"
 #include "render/VertexList.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -21,10 +17,7 @@ class RenderStatesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char folder[] = "/tmp/renderstatesXXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        mFolder = folder;
-        SetLogFolder(folder);
+        ASSERT_FALSE(mLog.Path().empty());
         GfxInjectReset();
         GfxRecordingLog().Clear();
         mDisplay = GfxCreateRecordingDisplay();
@@ -37,17 +30,8 @@ protected:
     {
         mDisplay.reset();
         GfxInjectReset();
-        SetLogFolder(nullptr);
-        std::system(("rm -rf " + mFolder).c_str());
     }
 
-    std::string Log() const
-    {
-        std::ifstream in(mFolder + "/logfile.txt");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     uint32_t Rs(GfxRs s) const { return mDevice->GetRenderState(s); }
     uint32_t Tss(GfxTss s) const { return mDevice->GetTextureStageState(s); }
     GfxMatrix Projection() const
@@ -57,7 +41,7 @@ protected:
         return m;
     }
 
-    std::string mFolder;
+    TTempLogFolder mLog{"renderstates"};
     std::unique_ptr<GfxDisplay> mDisplay;
     GfxDevice* mDevice = nullptr;
     TRenderStates mStates;
@@ -357,7 +341,7 @@ TEST_F(RenderStatesTest, OutOfMemoryDrawsAreReported)
     GfxInjectResult(GfxOp::Draw, GfxResult::OutOfVideoMemory);
     mStates.DrawVertices(6, list, true, area);
     EXPECT_EQ(mOutOfMemory, 1);
-    EXPECT_NE(Log().find("DrawVertices out of video memory"), std::string::npos);
+    EXPECT_TRUE(mLog.Has("DrawVertices out of video memory"));
 
     const uint16_t indices[3] = {0, 1, 2};
     GfxInjectResult(GfxOp::Draw, GfxResult::OutOfVideoMemory);
@@ -367,7 +351,7 @@ TEST_F(RenderStatesTest, OutOfMemoryDrawsAreReported)
     GfxInjectResult(GfxOp::Draw, GfxResult::Failed);
     mStates.DrawIndexedVertices(4, list, indices, 3, true, area);
     EXPECT_EQ(mOutOfMemory, 2);
-    std::string log = Log();
+    std::string log = mLog.Text();
     size_t first = log.find("DrawVertices out of video memory");
     EXPECT_EQ(log.find("DrawVertices out of video memory", first + 1), std::string::npos);
     mDevice->EndScene();

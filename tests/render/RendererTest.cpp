@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
-#include "platform/Log.h"
 #include "platform/Timer.h"
 #include "render/RecordingDevice.h"
 #include "render/Renderer.h"
+#include "support/TempFolder.h"
 
 namespace {
 
@@ -30,10 +26,8 @@ class RendererTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char folder[] = "/tmp/renderertestXXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        mFolder = folder;
-        SetLogFolder(folder);
+        ASSERT_FALSE(mLog.Path().empty());
+        mLog.Restart(); // a fresh log for each case of a table
         gNow = 1000;
         SetTimerSource(FakeTime);
         TRenderer::Shutdown();
@@ -46,27 +40,9 @@ protected:
     {
         TRenderer::Shutdown();
         SetTimerSource(nullptr);
-        SetLogFolder(nullptr);
-        std::system(("rm -rf " + mFolder).c_str());
     }
 
-    std::string Log() const
-    {
-        std::ifstream in(mFolder + "/logfile.txt");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    int LogCount(const std::string& line) const
-    {
-        std::string log = Log();
-        int n = 0;
-        for (size_t at = log.find(line); at != std::string::npos; at = log.find(line, at + 1))
-            ++n;
-        return n;
-    }
-
-    std::string mFolder;
+    TTempLogFolder mLog{"renderertest"};
     TRenderer* mRenderer = nullptr;
     TRecordingDevice* mDevice = nullptr;
 };
@@ -125,7 +101,7 @@ TEST_F(RendererTest, PassMachineRefusesMisuseWithItsLogLine)
             RunStep(mRenderer, step.call, result);
             EXPECT_EQ(result, step.result) << step.call;
             if (*step.log) {
-                EXPECT_EQ(LogCount(step.log), 1) << step.log;
+                EXPECT_EQ(mLog.Count(step.log), 1) << step.log;
             }
         }
         EXPECT_EQ(mRenderer->IsIn2d(), cases[i].in2d);
@@ -143,7 +119,7 @@ TEST_F(RendererTest, RefusedDevicePassLeavesStateClear)
     EXPECT_FALSE(mRenderer->IsIn3d());
     mDevice->mPassResult = true;
     EXPECT_TRUE(mRenderer->Begin2d());
-    EXPECT_EQ(Log().find("already"), std::string::npos);
+    EXPECT_FALSE(mLog.Has("already"));
 }
 
 TEST_F(RendererTest, VerticesDrawOnlyInsideAPass)
@@ -152,8 +128,8 @@ TEST_F(RendererTest, VerticesDrawOnlyInsideAPass)
     uint16_t indices[3] = {0, 1, 2};
     mRenderer->DrawVertices(4, none);
     mRenderer->DrawIndexedVertices(4, none, indices, 3);
-    EXPECT_EQ(LogCount("DrawVertices called when not in Begin2d or Begin3d state"), 1);
-    EXPECT_EQ(LogCount("DrawIndexedVertices called when not in Begin2d or Begin3d state"), 1);
+    EXPECT_EQ(mLog.Count("DrawVertices called when not in Begin2d or Begin3d state"), 1);
+    EXPECT_EQ(mLog.Count("DrawIndexedVertices called when not in Begin2d or Begin3d state"), 1);
     EXPECT_EQ(mDevice->Count("DrawVertices") + mDevice->Count("DrawIndexedVertices"), 0u);
 
     mRenderer->Begin2d();
@@ -165,7 +141,7 @@ TEST_F(RendererTest, VerticesDrawOnlyInsideAPass)
     mRenderer->End3d();
     EXPECT_EQ(mDevice->Count("DrawVertices"), 1u);
     EXPECT_EQ(mDevice->Count("DrawIndexedVertices"), 1u);
-    EXPECT_EQ(LogCount("DrawVertices called when not in Begin2d or Begin3d state"), 2);
+    EXPECT_EQ(mLog.Count("DrawVertices called when not in Begin2d or Begin3d state"), 2);
 }
 
 TEST_F(RendererTest, ClipStackKeepsItsBottomAndReadsZeroWhenEmpty)
@@ -274,7 +250,7 @@ TEST_F(RendererTest, RenderToTextureIsRefusedWhileDrawingAndReleasesTheTarget)
     EXPECT_FALSE(mRenderer->BeginRenderToTexture(target, 0));
     EXPECT_EQ(target.use_count(), 1);
     EXPECT_EQ(mDevice->Count("BeginRenderToTexture"), 0u);
-    EXPECT_EQ(Log().find("RenderToTexture"), std::string::npos);
+    EXPECT_FALSE(mLog.Has("RenderToTexture"));
     mRenderer->EndDraw(true);
 
     EXPECT_TRUE(mRenderer->BeginRenderToTexture(target, 2));
@@ -357,7 +333,7 @@ TEST_F(RendererTest, GuardsCloseOnlyThePassTheyOpened)
         EXPECT_FALSE(mRenderer->IsIn3d());
         guard.End3dIfBegun(); // once only
     }
-    EXPECT_EQ(Log().find("not in Begin"), std::string::npos);
+    EXPECT_FALSE(mLog.Has("not in Begin"));
 }
 
 TEST_F(RendererTest, TextureAndForwardersReachTheDevice)

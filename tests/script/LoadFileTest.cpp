@@ -12,8 +12,8 @@
 #include "lua.h"
 #include "lualib.h"
 #include "platform/AssetNames.h"
-#include "platform/Log.h"
 #include "platform/PackFile.h"
+#include "support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -63,14 +63,11 @@ class LoadFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/loadfile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_root = pattern;
+        ASSERT_FALSE(mRoot.empty());
         ClearRegisteredFiles();
         ParseManifest("-*", true);
         UnmountFlatFiles();
-        SetAssetFolders((m_root + "/user").c_str(), (m_root + "/common").c_str(), (m_root + "/desktop").c_str());
-        SetLogFolder((m_root + "/log").c_str());
+        SetAssetFolders((mRoot + "/user").c_str(), (mRoot + "/common").c_str(), (mRoot + "/desktop").c_str());
         L = luaL_newstate();
         ASSERT_NE(L, nullptr);
         lua_pushcfunction(L, luaopen_base);
@@ -79,13 +76,11 @@ protected:
 
     void TearDown() override
     {
-        lua_close(L);
-        SetLogFolder(nullptr);
+        if (L)
+            lua_close(L);
         ClearRegisteredFiles();
         UnmountFlatFiles();
         SetAssetFolders("", "", "");
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
     }
 
     // Loads `name` and runs it: its first result as a string, or the load
@@ -109,19 +104,21 @@ protected:
         return result;
     }
 
-    std::string m_root;
+    TTempFolder mTemp{"loadfile"};
+    TLogCapture mLog{mTemp.File("log")};
+    const std::string mRoot = mTemp.Path();
     lua_State* L = nullptr;
 };
 
 TEST_F(LoadFileTest, ReadsEverySourceOfTheFileInterface)
 {
-    WriteFile(m_root + "/user/scripts/disk.lua", "return 'from disk'");
+    WriteFile(mRoot + "/user/scripts/disk.lua", "return 'from disk'");
 
     const std::string memory = "return 'from memory'";
     RegisterMemoryFile("mem/chunk.lua", memory.data(), static_cast<uint32_t>(memory.size()));
 
-    WriteFile(m_root + "/data.dnp", BuildPack({{"Scripts/Packed.lua", "return 'from a pack'"}}));
-    ASSERT_TRUE(AddFlatFile(("::" + m_root + "/data.dnp").c_str()));
+    WriteFile(mRoot + "/data.dnp", BuildPack({{"Scripts/Packed.lua", "return 'from a pack'"}}));
+    ASSERT_TRUE(AddFlatFile(("::" + mRoot + "/data.dnp").c_str()));
 
     EXPECT_EQ(LoadAndRun("user:scripts/disk.lua"), "from disk");
     EXPECT_EQ(LoadAndRun("mem/chunk.lua"), "from memory");
@@ -132,16 +129,16 @@ TEST_F(LoadFileTest, ReadsEverySourceOfTheFileInterface)
 
 TEST_F(LoadFileTest, ChunkNameIsTheAssetName)
 {
-    WriteFile(m_root + "/user/fail.lua", "local a = 1\n\nerror('stop')\n");
+    WriteFile(mRoot + "/user/fail.lua", "local a = 1\n\nerror('stop')\n");
     EXPECT_EQ(LoadAndRun("user:fail.lua"), "run: user:fail.lua:3: stop");
 
-    WriteFile(m_root + "/user/bad.lua", "x = = 1");
+    WriteFile(mRoot + "/user/bad.lua", "x = = 1");
     std::string message = LoadAndRun("user:bad.lua");
     EXPECT_EQ(message.rfind("load: user:bad.lua:1:", 0), 0u) << message;
 
     lua_pushcfunction(L, luaopen_debug);
     lua_call(L, 0, 0);
-    WriteFile(m_root + "/user/source.lua", "return debug.getinfo(1, 'S').source");
+    WriteFile(mRoot + "/user/source.lua", "return debug.getinfo(1, 'S').source");
     EXPECT_EQ(LoadAndRun("user:source.lua"), "@user:source.lua");
 }
 
@@ -152,7 +149,7 @@ TEST_F(LoadFileTest, MissingFileIsAFileError)
     EXPECT_EQ(message.rfind("cannot open nothere.lua", 0), 0u) << message;
     lua_pop(L, 1);
     // A folder is not a file.
-    fs::create_directories(m_root + "/user/folder.lua");
+    fs::create_directories(mRoot + "/user/folder.lua");
     EXPECT_EQ(luaL_loadfile(L, "user:folder.lua"), LUA_ERRFILE);
     lua_pop(L, 1);
     EXPECT_EQ(lua_gettop(L), 0);
@@ -195,7 +192,7 @@ TEST_F(LoadFileTest, LongFilesAreReadWhole)
     int expected = 0;
     for (int i = 0; i < 3000; ++i)
         expected += i % 7;
-    WriteFile(m_root + "/user/long.lua", text);
+    WriteFile(mRoot + "/user/long.lua", text);
     ASSERT_GT(text.size(), 3u * 8192u);
     EXPECT_EQ(LoadAndRun("user:long.lua"), std::to_string(expected));
 }
@@ -209,25 +206,25 @@ TEST_F(LoadFileTest, BinaryChunksLoad)
     ASSERT_FALSE(chunk.empty());
     ASSERT_EQ(chunk[0], '\033');
 
-    WriteFile(m_root + "/user/chunk.luac", chunk);
+    WriteFile(mRoot + "/user/chunk.luac", chunk);
     EXPECT_EQ(LoadAndRun("user:chunk.luac"), "binary nil");
     // Behind a "#" line, as a script made executable would be.
-    WriteFile(m_root + "/user/hashed.luac", "#!/usr/bin/env quillory-lua\n" + chunk);
+    WriteFile(mRoot + "/user/hashed.luac", "#!/usr/bin/env quillory-lua\n" + chunk);
     EXPECT_EQ(LoadAndRun("user:hashed.luac"), "binary nil");
 
-    WriteFile(m_root + "/data.dnp", BuildPack({{"compiled.luac", chunk}}));
-    ASSERT_TRUE(AddFlatFile(("::" + m_root + "/data.dnp").c_str()));
+    WriteFile(mRoot + "/data.dnp", BuildPack({{"compiled.luac", chunk}}));
+    ASSERT_TRUE(AddFlatFile(("::" + mRoot + "/data.dnp").c_str()));
     EXPECT_EQ(LoadAndRun("compiled.luac"), "binary nil");
 
     // A damaged chunk is an error, not a crash.
-    WriteFile(m_root + "/user/cut.luac", chunk.substr(0, chunk.size() / 2));
+    WriteFile(mRoot + "/user/cut.luac", chunk.substr(0, chunk.size() / 2));
     std::string message = LoadAndRun("user:cut.luac");
     EXPECT_EQ(message.rfind("load: ", 0), 0u) << message;
 }
 
 TEST_F(LoadFileTest, DofileUsesTheSameLoader)
 {
-    WriteFile(m_root + "/user/lib.lua", "value = 41 return value + 1");
+    WriteFile(mRoot + "/user/lib.lua", "value = 41 return value + 1");
     ASSERT_EQ(luaL_loadstring(L, "return dofile('user:lib.lua') + value"), 0);
     ASSERT_EQ(lua_pcall(L, 0, 1, 0), 0) << lua_tostring(L, -1);
     EXPECT_EQ(lua_tonumber(L, -1), 83);
