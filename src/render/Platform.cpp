@@ -450,8 +450,10 @@ void TPlatform::TryTheOtherMode(const ModeRequest& mode)
     if (d.mFallback) {
         WriteLog("ERROR FALLBACK FAILED");
         Box(mode.main, kFallbackFailedMessage, GfxBoxIcon::Stop);
-        OsPostQuitMessage(0);
+        // Neither mode works: the program could not start, which is no
+        // success (exit code -1, not 0).
         d.mFatal = true;
+        Exit(kFallbackFailedMessage);
         return;
     }
     d.mFallback = true;
