@@ -11,8 +11,8 @@ class TVertexList;
 // The drawing device under the renderer facade: the device operations the
 // facade forwards to, and the render states that drawing code (meshes, the
 // game's stage) sets through TRenderer::GetDevice. TGfxRenderDevice
-// implements it over the graphics device; TRecordingDevice records the calls
-// without a display. The facade keeps the pass and frame bookkeeping; a
+// implements it over the graphics device (tests run it on the recording
+// graphics backend). The facade keeps the pass and frame bookkeeping; a
 // device only answers whether an operation could be done.
 class TRenderDevice {
 public:

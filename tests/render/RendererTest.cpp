@@ -1,10 +1,16 @@
+// The renderer facade: its passes, frames, clip and viewport stacks and
+// forwarders, seen on the graphics device under the display layer.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Timer.h"
-#include "render/RecordingDevice.h"
 #include "render/Renderer.h"
+#include "render/TestTexture.h"
+#include "render/VertexList.h"
+#include "support/HeadlessDisplay.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -15,11 +21,37 @@ uint32_t FakeTime()
     return gNow;
 }
 
-// A texture reference that owns a dummy object; never dereferenced.
-TTextureRef FakeTexture()
+// What the passes did on the graphics device, in order: "2d" and "3d" for
+// the pass states (clipping off, on) and "end 2d" for the end of a 2D pass
+// (the texture unbound). The end of a 3D pass changes nothing there.
+std::vector<std::string> PassMarks()
 {
-    auto owner = std::make_shared<int>(0);
-    return TTextureRef(owner, reinterpret_cast<TTexture*>(owner.get()));
+    std::vector<std::string> marks;
+    for (const std::string& call : GfxRecordingLog().calls) {
+        if (call == "SetRenderState Clipping 0")
+            marks.push_back("2d");
+        else if (call == "SetRenderState Clipping 1")
+            marks.push_back("3d");
+        else if (call == "SetTexture 0 null")
+            marks.push_back("end 2d");
+    }
+    return marks;
+}
+
+// The recorded calls that start with prefix, in order.
+std::vector<std::string> CallsOf(const std::string& prefix)
+{
+    std::vector<std::string> out;
+    for (const std::string& call : GfxRecordingLog().calls)
+        if (call.compare(0, prefix.size(), prefix) == 0)
+            out.push_back(call);
+    return out;
+}
+
+// The name of a test texture's surface in the call log.
+std::string SurfaceOf(const TTextureRef& texture)
+{
+    return SurfaceName(TestTextureData(texture)->GetSurface());
 }
 
 class RendererTest : public ::testing::Test {
@@ -30,21 +62,19 @@ protected:
         mLog.Restart(); // a fresh log for each case of a table
         gNow = 1000;
         SetTimerSource(FakeTime);
-        TRenderer::Shutdown();
+        mDisplay = std::make_unique<THeadlessDisplay>();
         mRenderer = TRenderer::Get();
-        auto device = std::make_unique<TRecordingDevice>();
-        mDevice = device.get();
-        mRenderer->SetDevice(std::move(device));
     }
     void TearDown() override
     {
+        mDisplay.reset();
         TRenderer::Shutdown();
         SetTimerSource(nullptr);
     }
 
     TTempLogFolder mLog{"renderertest"};
+    std::unique_ptr<THeadlessDisplay> mDisplay;
     TRenderer* mRenderer = nullptr;
-    TRecordingDevice* mDevice = nullptr;
 };
 
 // Each step: the call, its expected result (for Begin calls), and the log line
@@ -73,24 +103,24 @@ TEST_F(RendererTest, PassMachineRefusesMisuseWithItsLogLine)
     struct Case {
         std::vector<PassStep> steps;
         bool in2d, in3d;
-        std::vector<std::string> deviceOps;
+        std::vector<std::string> deviceMarks; // PassMarks()
     };
     const std::vector<Case> cases = {
         {{{"Begin2d", true, ""}, {"Begin2d", false, "Begin2d called when already in Begin2d state"}},
-         true, false, {"Begin2d"}},
-        {{{"Begin2d", true, ""}, {"Begin2d", false, ""}, {"End2d", true, ""}}, false, false, {"Begin2d", "End2d"}},
+         true, false, {"2d"}},
+        {{{"Begin2d", true, ""}, {"Begin2d", false, ""}, {"End2d", true, ""}}, false, false, {"2d", "end 2d"}},
         {{{"Begin3d", true, ""}, {"Begin2d", false, "Begin2d called when already in Begin3d state"}},
-         false, true, {"Begin3d"}},
+         false, true, {"3d"}},
         {{{"Begin2d", true, ""}, {"Begin3d", false, "Begin3d called when already in Begin2d state"}},
-         true, false, {"Begin2d"}},
+         true, false, {"2d"}},
         {{{"Begin3d", true, ""}, {"Begin3d", false, "Begin3d called when already in Begin3d state"}},
-         false, true, {"Begin3d"}},
+         false, true, {"3d"}},
         {{{"End3d", true, "End3d called when not in Begin3d state"}}, false, false, {}},
         {{{"End2d", true, "End2d called when not in Begin2d state"}}, false, false, {}},
         {{{"Begin3d", true, ""}, {"End2d", true, "End2d called when not in Begin2d state"}}, false, true,
-         {"Begin3d"}},
+         {"3d"}},
         {{{"Begin2d", true, ""}, {"End2d", true, ""}, {"Begin3d", true, ""}, {"End3d", true, ""}}, false, false,
-         {"Begin2d", "End2d", "Begin3d", "End3d"}},
+         {"2d", "end 2d", "3d"}},
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
@@ -106,41 +136,51 @@ TEST_F(RendererTest, PassMachineRefusesMisuseWithItsLogLine)
         }
         EXPECT_EQ(mRenderer->IsIn2d(), cases[i].in2d);
         EXPECT_EQ(mRenderer->IsIn3d(), cases[i].in3d);
-        EXPECT_EQ(mDevice->Ops(), cases[i].deviceOps);
+        EXPECT_EQ(PassMarks(), cases[i].deviceMarks);
     }
 }
 
 TEST_F(RendererTest, RefusedDevicePassLeavesStateClear)
 {
-    mDevice->mPassResult = false;
+    // A drawing device without a display refuses passes.
+    TGfxFrameHost noDisplay(nullptr);
+    mRenderer->SetDevice(std::make_unique<TGfxRenderDevice>(&noDisplay));
     EXPECT_FALSE(mRenderer->Begin2d());
     EXPECT_FALSE(mRenderer->IsIn2d());
     EXPECT_FALSE(mRenderer->Begin3d());
     EXPECT_FALSE(mRenderer->IsIn3d());
-    mDevice->mPassResult = true;
+    mRenderer->SetDevice(std::make_unique<TGfxRenderDevice>(GetPlatformRenderHost()));
     EXPECT_TRUE(mRenderer->Begin2d());
     EXPECT_FALSE(mLog.Has("already"));
+    mRenderer->End2d();
 }
 
 TEST_F(RendererTest, VerticesDrawOnlyInsideAPass)
 {
-    const TVertexList& none = *reinterpret_cast<const TVertexList*>(&gNow); // never read
+    TLitVertex corners[3];
+    corners[1].x = 10;
+    corners[2].y = 10;
+    TVertexList list(kVertexSprite, corners, 3);
     uint16_t indices[3] = {0, 1, 2};
-    mRenderer->DrawVertices(4, none);
-    mRenderer->DrawIndexedVertices(4, none, indices, 3);
+    ASSERT_TRUE(mRenderer->BeginDraw(false));
+    mRenderer->DrawVertices(4, list);
+    mRenderer->DrawIndexedVertices(4, list, indices, 3);
     EXPECT_EQ(mLog.Count("DrawVertices called when not in Begin2d or Begin3d state"), 1);
     EXPECT_EQ(mLog.Count("DrawIndexedVertices called when not in Begin2d or Begin3d state"), 1);
-    EXPECT_EQ(mDevice->Count("DrawVertices") + mDevice->Count("DrawIndexedVertices"), 0u);
+    EXPECT_TRUE(GfxRecordingLog().draws.empty());
 
     mRenderer->Begin2d();
-    mRenderer->DrawVertices(4, none);
+    mRenderer->DrawVertices(4, list);
     mRenderer->End2d();
-    mRenderer->DrawVertices(4, none); // between passes: refused again
+    mRenderer->DrawVertices(4, list); // between passes: refused again
     mRenderer->Begin3d();
-    mRenderer->DrawIndexedVertices(4, none, indices, 3);
+    mRenderer->DrawIndexedVertices(4, list, indices, 3);
     mRenderer->End3d();
-    EXPECT_EQ(mDevice->Count("DrawVertices"), 1u);
-    EXPECT_EQ(mDevice->Count("DrawIndexedVertices"), 1u);
+    mRenderer->EndDraw(false);
+    const std::vector<GfxDrawRecord>& draws = GfxRecordingLog().draws;
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_TRUE(draws[0].indices.empty());
+    EXPECT_EQ(draws[1].indices, (std::vector<uint16_t>{0, 1, 2}));
     EXPECT_EQ(mLog.Count("DrawVertices called when not in Begin2d or Begin3d state"), 2);
 }
 
@@ -156,20 +196,24 @@ TEST_F(RendererTest, ClipStackKeepsItsBottomAndReadsZeroWhenEmpty)
     mRenderer->PushClipRect(TRect(700, 500, 900, 700)); // not intersected
     mRenderer->GetClipRect(clip);
     EXPECT_EQ(clip, TRect(700, 500, 900, 700));
-    EXPECT_EQ(mDevice->GetClipRect(), TRect(700, 500, 900, 700));
+    EXPECT_EQ(mDisplay->Device().GetClipRect(), TRect(700, 500, 900, 700));
 
     mRenderer->PopClipRect();
-    EXPECT_EQ(mDevice->GetClipRect(), TRect(0, 0, 800, 600));
+    EXPECT_EQ(mDisplay->Device().GetClipRect(), TRect(0, 0, 800, 600));
     mRenderer->PopClipRect(); // one left: stays
     mRenderer->GetClipRect(clip);
     EXPECT_EQ(clip, TRect(0, 0, 800, 600));
     EXPECT_EQ(mRenderer->GetClipDepth(), 1u);
-    EXPECT_EQ(mDevice->Count("SetClipRect"), 3u);
+    // Each clip rectangle the device got, as its viewport within the screen.
+    EXPECT_EQ(CallsOf("SetViewport"), (std::vector<std::string>{"SetViewport 0,0,800,600", "SetViewport 700,500,100,100",
+                                                                "SetViewport 0,0,800,600"}));
 }
 
 TEST_F(RendererTest, FillRectIsRelativeToTheViewportAndCutToIt)
 {
     const float red[4] = {1, 0, 0, 1};
+    TTextureRef texture = MakeTestTexture(64, 64);
+    GfxRecordingLog().Clear();
     mRenderer->PushViewport(TRect(100, 50, 200, 100));
     TRect viewport;
     mRenderer->GetViewport(viewport);
@@ -179,18 +223,14 @@ TEST_F(RendererTest, FillRectIsRelativeToTheViewportAndCutToIt)
     mRenderer->FillRect(TRect(90, 40, 150, 80), red);  // cut at the viewport's far edges
     mRenderer->FillRect(TRect(-20, -20, 5, 5), red);   // cut at its near edges
     mRenderer->FillRect(TRect(200, 0, 250, 10), red);  // wholly outside: nothing
-    TTextureRef texture = FakeTexture();
     mRenderer->FillRect(TRect(0, 0, 10, 10), red, texture); // texture pixels, as given
 
-    std::vector<TRecordingDevice::Call> fills = mDevice->Find("FillColourRect");
-    ASSERT_EQ(fills.size(), 4u);
-    EXPECT_EQ(fills[0].rect, TRect(100, 50, 110, 60));
-    EXPECT_EQ(fills[0].rgba[0], 1.0f);
-    EXPECT_EQ(fills[0].texture, nullptr);
-    EXPECT_EQ(fills[1].rect, TRect(190, 90, 200, 100));
-    EXPECT_EQ(fills[2].rect, TRect(100, 50, 105, 55));
-    EXPECT_EQ(fills[3].rect, TRect(0, 0, 10, 10));
-    EXPECT_EQ(fills[3].texture, texture.get());
+    // Outside a frame the fills go straight into the back buffer (which has
+    // no alpha) or the texture.
+    EXPECT_EQ(CallsOf("Fill "), (std::vector<std::string>{"Fill back 100,50,110,60 00ff0000",
+                                                          "Fill back 190,90,200,100 00ff0000",
+                                                          "Fill back 100,50,105,55 00ff0000",
+                                                          "Fill " + SurfaceOf(texture) + " 0,0,10,10 ffff0000"}));
 
     mRenderer->PopViewport();
     mRenderer->GetViewport(viewport);
@@ -231,46 +271,63 @@ TEST_F(RendererTest, FrameRateFirstComputedAtTheFifteenthFrame)
 
 TEST_F(RendererTest, FrameFollowsTheDeviceAnswer)
 {
-    mDevice->mFrameResult = false;
+    GfxInjectResult(GfxOp::BeginScene, GfxResult::Failed);
     EXPECT_FALSE(mRenderer->BeginDraw(true));
     EXPECT_FALSE(mRenderer->IsDrawing());
-    std::vector<TRecordingDevice::Call> begins = mDevice->Find("BeginFrame");
-    ASSERT_EQ(begins.size(), 1u);
-    EXPECT_EQ(begins[0].value, 1);
-    mDevice->mFrameResult = true;
+    EXPECT_EQ(GfxRecordingLog().calls, std::vector<std::string>{"BeginScene -> Failed"});
+
+    // Presented only when asked.
+    EXPECT_TRUE(mRenderer->BeginDraw(false));
+    mRenderer->EndDraw(false);
+    EXPECT_EQ(GfxRecordingLog().Count("EndScene"), 1u);
+    EXPECT_EQ(GfxRecordingLog().presents, 0u);
     EXPECT_TRUE(mRenderer->BeginDraw(false));
     mRenderer->EndDraw(true);
-    EXPECT_EQ(mDevice->Find("EndFrame").back().value, 1);
+    EXPECT_EQ(GfxRecordingLog().Count("EndScene"), 2u);
+    EXPECT_EQ(GfxRecordingLog().presents, 1u);
 }
 
 TEST_F(RendererTest, RenderToTextureIsRefusedWhileDrawingAndReleasesTheTarget)
 {
-    TTextureRef target = FakeTexture();
+    TTextureRef target = MakeTestTexture(64, 64);
+    const std::string surface = SurfaceOf(target);
     ASSERT_TRUE(mRenderer->BeginDraw(false));
+    GfxRecordingLog().Clear();
     EXPECT_FALSE(mRenderer->BeginRenderToTexture(target, 0));
     EXPECT_EQ(target.use_count(), 1);
-    EXPECT_EQ(mDevice->Count("BeginRenderToTexture"), 0u);
+    EXPECT_TRUE(GfxRecordingLog().calls.empty());
     EXPECT_FALSE(mLog.Has("RenderToTexture"));
     mRenderer->EndDraw(true);
 
+    GfxRecordingLog().Clear();
     EXPECT_TRUE(mRenderer->BeginRenderToTexture(target, 2));
     EXPECT_TRUE(mRenderer->IsDrawing());
     EXPECT_TRUE(mRenderer->IsRenderingToTexture());
+    // Mode 2 starts from the texture's picture.
+    EXPECT_TRUE(GfxRecordingLog().Has("Blt back 0,0,64,64 <- " + surface));
     EXPECT_FALSE(mRenderer->BeginRenderToTexture(target, 2)); // a second one
     mRenderer->EndRenderToTexture();
     EXPECT_FALSE(mRenderer->IsRenderingToTexture());
     EXPECT_FALSE(mRenderer->IsDrawing());
-    EXPECT_EQ(mDevice->Count("EndRenderToTexture"), 1u);
-    EXPECT_EQ(mDevice->Find("BeginRenderToTexture")[0].value, 2);
+    // The end copies the picture into the texture, once, and shows nothing.
+    EXPECT_TRUE(CallsInOrder({"BeginScene", "EndScene", "Blt " + surface + " 0,0,64,64 <- back"}));
+    EXPECT_EQ(GfxRecordingLog().Count("Blt " + surface), 1u);
+    EXPECT_EQ(GfxRecordingLog().presents, 0u);
 
     // A stray end does not reach the device (it would restore a viewport
     // that was never saved).
+    GfxRecordingLog().Clear();
     mRenderer->EndRenderToTexture();
-    EXPECT_EQ(mDevice->Count("EndRenderToTexture"), 1u);
+    EXPECT_TRUE(GfxRecordingLog().calls.empty());
     EXPECT_EQ(target.use_count(), 1);
 
-    mDevice->mRenderToTextureResult = false;
+    // Refused by the device: no frame, or a texture without a surface.
+    GfxInjectResult(GfxOp::BeginScene, GfxResult::Failed);
     EXPECT_FALSE(mRenderer->BeginRenderToTexture(target, 0));
+    EXPECT_FALSE(mRenderer->IsDrawing());
+    EXPECT_EQ(target.use_count(), 1);
+    TTextureRef bare = WrapTestTexture(std::make_shared<TTestTexture>());
+    EXPECT_FALSE(mRenderer->BeginRenderToTexture(bare, 0));
     EXPECT_FALSE(mRenderer->IsDrawing());
 }
 
@@ -280,20 +337,25 @@ TEST_F(RendererTest, StatisticsOverlayDrawsInItsOwnPassWhenOn)
     EXPECT_TRUE(mRenderer->IsStatsOn());
     mRenderer->BeginDraw(false);
     mRenderer->EndDraw(true);
-    EXPECT_EQ(mDevice->Ops({"BeginFrame", "Begin2d", "FillColourRect", "End2d", "EndFrame"}),
-              (std::vector<std::string>{"BeginFrame", "Begin2d", "FillColourRect", "End2d", "EndFrame"}));
-    std::vector<TRecordingDevice::Call> fills = mDevice->Find("FillColourRect");
+    // Frame, 2D pass, the fill, the pass's end (texture unbound), present.
+    EXPECT_TRUE(CallsInOrder({"BeginScene", "SetRenderState Clipping 0", "DrawPrimitive TriangleFan",
+                              "SetTexture 0 null", "EndScene", "Present"}));
+    std::vector<TDrawnFill> fills = DrawnFills();
+    ASSERT_EQ(fills.size(), 1u);
     EXPECT_EQ(fills[0].rect, TRect(0, 0, 300, 40));
-    EXPECT_EQ(fills[0].rgba[0] + fills[0].rgba[1] + fills[0].rgba[2], 0.0f);
-    EXPECT_EQ(fills[0].rgba[3], 1.0f);
+    EXPECT_EQ(fills[0].argb, 0xFF000000u); // opaque black
 
     // Inside an open 2D pass the overlay leaves that pass open.
-    mDevice->Clear();
     mRenderer->BeginDraw(false);
     mRenderer->Begin2d();
+    GfxRecordingLog().Clear();
     mRenderer->EndDraw(true);
     EXPECT_TRUE(mRenderer->IsIn2d());
-    EXPECT_EQ(mDevice->Count("End2d"), 0u);
+    const GfxCallLog& calls = GfxRecordingLog();
+    int32_t draw = calls.Find("DrawPrimitive");
+    ASSERT_GE(draw, 0);
+    EXPECT_FALSE(calls.Has("SetRenderState Clipping")) << "no second 2D pass";
+    EXPECT_EQ(calls.Find("SetTexture 0 null", size_t(draw)), -1) << "the pass was ended";
     mRenderer->End2d();
 
     EXPECT_EQ(std::string(mRenderer->GetStatsText().c_str()),
@@ -301,10 +363,10 @@ TEST_F(RendererTest, StatisticsOverlayDrawsInItsOwnPassWhenOn)
 
     mRenderer->ToggleStats();
     EXPECT_FALSE(mRenderer->IsStatsOn());
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     mRenderer->BeginDraw(false);
     mRenderer->EndDraw(true);
-    EXPECT_EQ(mDevice->Count("FillColourRect"), 0u);
+    EXPECT_TRUE(GfxRecordingLog().draws.empty());
 }
 
 TEST_F(RendererTest, GuardsCloseOnlyThePassTheyOpened)
@@ -338,15 +400,18 @@ TEST_F(RendererTest, GuardsCloseOnlyThePassTheyOpened)
 
 TEST_F(RendererTest, TextureAndForwardersReachTheDevice)
 {
-    TTextureRef texture = FakeTexture();
+    GfxDevice* gfx = mDisplay->Gfx();
+    TTextureRef texture = MakeTestTexture(8, 8);
     mRenderer->SetTexture(texture);
     EXPECT_EQ(texture.use_count(), 2);
+    EXPECT_EQ(gfx->GetTexture(), TestTextureData(texture)->GetSurface());
     TTextureRef current;
     mRenderer->GetTexture(current);
     EXPECT_EQ(current, texture);
     mRenderer->SetTexture(TTextureRef());
     current.reset();
     EXPECT_EQ(texture.use_count(), 1);
+    EXPECT_EQ(gfx->GetTexture(), nullptr);
 
     TMat4 world;
     world.Translate(TVec3(1, 2, 3));
@@ -354,13 +419,18 @@ TEST_F(RendererTest, TextureAndForwardersReachTheDevice)
     TMat4 back;
     mRenderer->GetWorldTransform(back);
     EXPECT_EQ(back(3, 1), 2.0f);
-    mDevice->mSquareTextures = true;
+    EXPECT_FALSE(mRenderer->NeedsSquareTextures());
+    GfxCaps caps;
+    caps.squareOnly = true;
+    GfxInjectCaps(&caps);
     EXPECT_TRUE(mRenderer->NeedsSquareTextures());
+    GfxInjectCaps(nullptr);
     mRenderer->SetBlendMode(2);
     mRenderer->SetCullMode(3);
-    mRenderer->SetTextureFilter(1);
-    EXPECT_EQ(mDevice->Find("SetBlendMode")[0].value, 2);
-    EXPECT_EQ(mDevice->Find("SetCullMode")[0].value, 3);
+    mRenderer->SetTextureFilter(0);
+    EXPECT_EQ(gfx->GetRenderState(GfxRs::DestBlend), GfxBlend::One); // additive
+    EXPECT_EQ(gfx->GetRenderState(GfxRs::CullMode), 3u);
+    EXPECT_EQ(gfx->GetTextureStageState(GfxTss::MagFilter), GfxMagFilter::Point);
 }
 
 TEST_F(RendererTest, MaterialsAndLightsReachTheDeviceAndEnd2dDropsTheTexture)
@@ -369,8 +439,9 @@ TEST_F(RendererTest, MaterialsAndLightsReachTheDeviceAndEnd2dDropsTheTexture)
     material.diffuse = {1, 0.5f, 0.25f, 1};
     material.power = 8;
     mRenderer->SetMaterial(material);
-    EXPECT_EQ(mDevice->mMaterial.diffuse.g, 0.5f);
-    EXPECT_EQ(mDevice->mMaterial.power, 8.0f);
+    GfxDevice* gfx = mDisplay->Gfx();
+    EXPECT_EQ(gfx->GetMaterial().diffuse.g, 0.5f);
+    EXPECT_EQ(gfx->GetMaterial().power, 8.0f);
     TRenderer::ClearMaterial(material);
     const float* floats = reinterpret_cast<const float*>(&material);
     for (int i = 0; i < 17; ++i)
@@ -380,12 +451,15 @@ TEST_F(RendererTest, MaterialsAndLightsReachTheDeviceAndEnd2dDropsTheTexture)
     light.kind = kLightPoint;
     light.position[2] = 5;
     mRenderer->SetLight(3, &light);
-    EXPECT_TRUE(mDevice->mLightOn[3]);
-    EXPECT_EQ(mDevice->mLights[3].position[2], 5.0f);
+    EXPECT_TRUE(gfx->IsLightEnabled(3));
+    GfxLight set;
+    ASSERT_EQ(gfx->GetLight(3, &set), GfxResult::Ok);
+    EXPECT_EQ(set.type, GfxLightType::Point);
+    EXPECT_EQ(set.position.z, 5.0f);
     mRenderer->SetLight(3, nullptr);
-    EXPECT_FALSE(mDevice->mLightOn[3]);
+    EXPECT_FALSE(gfx->IsLightEnabled(3));
 
-    TTextureRef texture = FakeTexture();
+    TTextureRef texture = MakeTestTexture(8, 8);
     mRenderer->Begin2d();
     mRenderer->SetTexture(texture);
     EXPECT_EQ(texture.use_count(), 2);

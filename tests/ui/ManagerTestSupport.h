@@ -1,8 +1,8 @@
 #pragma once
 // Shared pieces of the window-manager and modal-window tests: a fake clock,
 // a fake application host, a fake window script, windows that record what
-// reaches them, and a fixture with a manager, a recording device and a root
-// screen of 800 x 600.
+// reaches them, and a fixture with a manager, a headless display of
+// 800 x 600 (what it drew is in GfxRecordingLog()) and a root screen.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -13,8 +13,8 @@
 #include "platform/Task.h"
 #include "platform/TaskList.h"
 #include "platform/Timer.h"
-#include "render/RecordingDevice.h"
 #include "render/Renderer.h"
+#include "support/HeadlessDisplay.h"
 #include "ui/ModalWindow.h"
 #include "ui/Screen.h"
 #include "ui/Window.h"
@@ -223,10 +223,7 @@ protected:
         gLog.clear();
         gNow = 10000;
         SetTimerSource(FakeTime);
-        TRenderer::Shutdown();
-        auto device = std::make_unique<TRecordingDevice>();
-        mDevice = device.get();
-        TRenderer::Get()->SetDevice(std::move(device));
+        mDisplay = std::make_unique<THeadlessDisplay>(800, 600);
         // The display set-up leaves the screen as the bottom clip rectangle.
         TRenderer::Get()->PushClipRect(TRect(0, 0, 800, 600));
         mManager = std::make_unique<TWindowManager>();
@@ -240,7 +237,7 @@ protected:
     {
         mManager.reset();
         EXPECT_EQ(GetWindowManager(), nullptr);
-        TRenderer::Shutdown();
+        mDisplay.reset();
         SetTimerSource(nullptr);
         EXPECT_EQ(TMessage::LiveCount(), 0u);
     }
@@ -267,7 +264,7 @@ protected:
 
     FakeHost mHost;
     std::unique_ptr<TWindowManager> mManager;
-    TRecordingDevice* mDevice = nullptr;
+    std::unique_ptr<THeadlessDisplay> mDisplay;
     TScreen* mScreen = nullptr;
     uint32_t mBaseMessages = 0;
 };

@@ -383,7 +383,7 @@ TEST_F(EnterTest, DefaultButtonsOfAnotherModalWindowAreNotSearched)
 
 class ModalDrawTest : public ModalTest {
 protected:
-    uint32_t Frames() const { return mDevice->Count("BeginFrame"); }
+    size_t Frames() const { return GfxRecordingLog().Count("BeginScene"); }
     Strings Draws()
     {
         gLog.clear();
@@ -432,10 +432,10 @@ TEST_F(ModalDrawTest, PoppingInAFrameTaskStopsThatFramesModalDrawing)
         if (mManager->GetTopModal() == b)
             mManager->PopModal();
     }));
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     EXPECT_EQ(Draws(), Strings{"task:1"}); // popped in the frame: no modal window drawn
     EXPECT_EQ(Frames(), 1u);
-    EXPECT_EQ(mDevice->Count("EndFrame"), 1u);
+    EXPECT_EQ(GfxRecordingLog().presents, 1u);
     EXPECT_EQ(Draws(), (Strings{"task:1", "screen:draw", "a:draw"}));
 }
 
@@ -443,20 +443,19 @@ TEST_F(ModalDrawTest, ScreenFillsWhenOnTopOrAlways)
 {
     mScreen->SetFillColour(0.5f, 0.25f, 0, 1);
     Draws();
-    std::vector<TRecordingDevice::Call> fills = mDevice->Find("FillColourRect");
+    std::vector<TDrawnFill> fills = DrawnFills();
     ASSERT_EQ(fills.size(), 1u);
     EXPECT_EQ(fills[0].rect, TRect(0, 0, 800, 600));
-    EXPECT_EQ(fills[0].rgba[0], 0.5f);
-    EXPECT_EQ(fills[0].rgba[1], 0.25f);
+    EXPECT_EQ(fills[0].argb, 0xFF7F3F00u); // 0.5, 0.25, 0, 1 in bytes
 
     PushDialog("dialog");
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     Draws();
-    EXPECT_EQ(mDevice->Count("FillColourRect"), 0u);
+    EXPECT_EQ(DrawnFills().size(), 0u);
     mScreen->SetFillAlways(true);
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     Draws();
-    EXPECT_EQ(mDevice->Count("FillColourRect"), 1u);
+    EXPECT_EQ(DrawnFills().size(), 1u);
 }
 
 // ---------------------------------------------------------------- layers

@@ -1,5 +1,6 @@
 #include "ManagerTestSupport.h"
 
+#include "render/TestTexture.h"
 #include "ui/LayeredWindow.h"
 
 using namespace uitest;
@@ -329,7 +330,7 @@ TEST_F(WindowManagerTest, DestroyedWindowsAreForgottenAsFocusHoverCaptureAndModa
 
 class FrameTest : public ManagerFixture {
 protected:
-    uint32_t Frames() const { return mDevice->Count("BeginFrame"); }
+    size_t Frames() const { return GfxRecordingLog().Count("BeginScene"); }
     // Idle events every `step` ms until `until`; the times frames began.
     std::vector<uint32_t> IdleUntil(uint32_t until, uint32_t step = 1)
     {
@@ -349,7 +350,7 @@ TEST_F(FrameTest, FramesAreDrawnOnlyWhenInvalidatedAndAtLeast12MsApart)
 {
     IdleUntil(gNow + 50);
     uint32_t t0 = gNow;
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     mManager->Invalidate();
     mManager->HandleEvent(Ev(kEventIdle));
     EXPECT_EQ(Frames(), 1u);
@@ -397,7 +398,7 @@ TEST_F(FrameTest, BackgroundFramesAre200MsApartUnlessPqOrHosted)
 TEST_F(FrameTest, NoFrameWhileAMovieShowsOrTheFlipIsPending)
 {
     IdleUntil(gNow + 50);
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     mManager->SetMoviePlaying(true);
     mManager->Invalidate();
     IdleUntil(gNow + 50);
@@ -425,7 +426,7 @@ TEST_F(FrameTest, FrameTasksRunBeforeDrawingAndTheirInvalidationsAskForNoFrame)
     dialog->AddTask(modalTask);
     gNow += 20;
     gLog.clear();
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     mManager->HandleEvent(Ev(kEventIdle));
     // Idle pass of the top modal, then the frame: application tasks, top
     // modal tasks, drawing.
@@ -448,7 +449,7 @@ TEST_F(FrameTest, PaintDrawsWithoutTheIdlePass)
     mManager->HandleEvent(Ev(kEventIdle)); // frame drawn, redraw flag spent
     gNow += 20;
     gLog.clear();
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     mManager->HandleEvent(Ev(kEventPaint));
     EXPECT_EQ(gLog, (Strings{"task:1", "screen:draw", "dialog:draw"}));
     EXPECT_EQ(Frames(), 1u);
@@ -477,13 +478,14 @@ TEST_F(FrameTest, PacingSurvivesTheWrapOfTheMillisecondCounter)
 TEST_F(FrameTest, RefusedFrameDrawsNothing)
 {
     IdleUntil(gNow + 50);
-    mDevice->mFrameResult = false;
-    mDevice->Clear();
+    GfxInjectResult(GfxOp::BeginScene, GfxResult::Failed);
+    GfxRecordingLog().Clear();
     gLog.clear();
     mManager->Invalidate();
     mManager->HandleEvent(Ev(kEventIdle));
+    EXPECT_EQ(GfxRecordingLog().calls, Strings{"BeginScene -> Failed"});
     EXPECT_TRUE(Only("screen:draw").empty());
-    EXPECT_EQ(mDevice->Count("EndFrame"), 0u);
+    EXPECT_EQ(GfxRecordingLog().Count("EndScene"), 0u);
 }
 
 TEST_F(FrameTest, HoverOutlineIsFourYellowBarsAroundTheHoverWindow)
@@ -495,17 +497,17 @@ TEST_F(FrameTest, HoverOutlineIsFourYellowBarsAroundTheHoverWindow)
     mManager->HandleEvent(Ev(kEventMouseMove, 115, 125));
     EXPECT_TRUE(mManager->NeedsRedraw()); // a pointer event invalidates
     gNow += 20;
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     mManager->HandleEvent(Ev(kEventIdle));
-    std::vector<TRecordingDevice::Call> fills = mDevice->Find("FillColourRect");
+    std::vector<TDrawnFill> fills = DrawnFills();
     ASSERT_EQ(fills.size(), 4u);
     // The window lies at (110, 120)-(140, 160) on the screen.
     EXPECT_EQ(fills[0].rect, TRect(110, 120, 140, 122));
     EXPECT_EQ(fills[1].rect, TRect(110, 158, 140, 160));
     EXPECT_EQ(fills[2].rect, TRect(110, 120, 112, 160));
     EXPECT_EQ(fills[3].rect, TRect(138, 120, 140, 160));
-    for (const auto& fill : fills)
-        EXPECT_EQ(std::vector<float>(fill.rgba, fill.rgba + 4), (std::vector<float>{1, 1, 0, 1}));
+    for (const TDrawnFill& fill : fills)
+        EXPECT_EQ(fill.argb, 0xFFFFFF00u); // opaque yellow
 }
 
 TEST_F(FrameTest, RenderTargetPassDrawsIntoTheTextureThenCompletesOnScreen)
@@ -513,16 +515,21 @@ TEST_F(FrameTest, RenderTargetPassDrawsIntoTheTextureThenCompletesOnScreen)
     ModalProbe* dialog = PushDialog("dialog");
     ModalProbe* top = PushDialog("top");
     (void)dialog;
-    auto owner = std::make_shared<int>(0);
-    mManager->SetRenderTarget(TTextureRef(owner, reinterpret_cast<TTexture*>(owner.get())));
+    TTextureRef target = MakeTestTexture(64, 64);
+    mManager->SetRenderTarget(target);
     IdleUntil(gNow + 50);
     gLog.clear();
-    mDevice->Clear();
+    GfxRecordingLog().Clear();
     mManager->Invalidate();
     gNow += 20;
     mManager->HandleEvent(Ev(kEventIdle));
-    EXPECT_EQ(mDevice->Ops({"BeginRenderToTexture", "EndRenderToTexture", "BeginFrame", "EndFrame"}),
-              (Strings{"BeginRenderToTexture", "EndRenderToTexture", "BeginFrame", "EndFrame"}));
+    // The texture pass (its picture copied into the texture at its end),
+    // then the frame on screen.
+    const std::string surface = SurfaceName(TestTextureData(target)->GetSurface());
+    EXPECT_TRUE(CallsInOrder({"SetViewport 0,0,64,64", "BeginScene", "EndScene", "Blt " + surface + " ",
+                              "BeginScene", "EndScene", "Present"}));
+    EXPECT_EQ(Frames(), 2u);
+    EXPECT_EQ(GfxRecordingLog().presents, 1u);
     // Into the texture: the windows with the to-texture flag below the top
     // (only the screen has it). On screen: the root in normal mode (where it
     // shows the texture), then the top modal alone. The middle dialog lacks

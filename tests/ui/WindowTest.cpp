@@ -8,8 +8,8 @@
 #include "platform/Task.h"
 #include "platform/TaskList.h"
 #include "platform/Timer.h"
-#include "render/RecordingDevice.h"
 #include "render/Renderer.h"
+#include "support/HeadlessDisplay.h"
 #include "ui/ModalWindow.h"
 #include "ui/Style.h"
 #include "ui/Window.h"
@@ -783,15 +783,8 @@ TEST_F(DispatchFixture, SendMessageClimbsToTheModalRootThenFocusThenScript)
 // Drawing
 
 struct DrawFixture : ::testing::Test {
-    void SetUp() override
-    {
-        auto recording = std::make_unique<TRecordingDevice>(TRect(0, 0, 800, 600));
-        device = recording.get();
-        TRenderer::Get()->SetDevice(std::move(recording));
-        TRenderer::Get()->PushClipRect(TRect(0, 0, 800, 600));
-    }
-    void TearDown() override { TRenderer::Shutdown(); }
-    TRecordingDevice* device = nullptr;
+    void SetUp() override { TRenderer::Get()->PushClipRect(TRect(0, 0, 800, 600)); }
+    THeadlessDisplay display{800, 600};
 };
 
 TEST_F(DrawFixture, ChildrenAreDrawnBackToFrontInsideTheirClip)
@@ -821,7 +814,7 @@ TEST_F(DrawFixture, ChildrenAreDrawnBackToFrontInsideTheirClip)
     EXPECT_EQ(front->drawClip, TRect(150, 150, 350, 350));
     // Everything pushed was popped.
     EXPECT_EQ(TRenderer::Get()->GetClipDepth(), 1u);
-    EXPECT_EQ(device->GetViewportDepth(), 0u);
+    EXPECT_EQ(display.Device().GetViewportDepth(), 0u);
     EXPECT_FALSE(hidden->DrawTree(kDrawNormal));
     EXPECT_TRUE(outside->DrawTree(kDrawNormal)); // clipped away: drawn as nothing
 }
