@@ -35,6 +35,7 @@
 #include "render/DXContext.h"
 #include "render/Platform.h"
 #include "render/PlatformData.h"
+#include "support/TempFolder.h"
 #include "support/TestDisplayHost.h"
 
 // An asset that counts how often the display layer releases and restores it.
@@ -78,6 +79,7 @@ protected:
         now += uint32_t(ms);
     }
 
+    std::unique_ptr<TTempLogFolder> mLog;
     std::string folder;
     std::vector<SeenBox> boxes;
     std::unique_ptr<TTestDisplayHost> host;
@@ -88,11 +90,10 @@ protected:
 
     void SetUp() override
     {
-        char name[] = "/tmp/displaytestXXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        folder = name;
-        SetLogFolder(name);
-        setenv("XDG_DATA_HOME", name, 1);
+        mLog = std::make_unique<TTempLogFolder>("displaytest");
+        folder = mLog->Path();
+        ASSERT_FALSE(folder.empty());
+        setenv("XDG_DATA_HOME", folder.c_str(), 1);
         now = 1000;
         sleeps.clear();
         SetTimerSource(Clock);
@@ -149,27 +150,11 @@ protected:
         TPlatform::SetSleepHook(nullptr);
         SetCommandLineText("");
         ClearRegisteredFiles();
-        SetLogFolder(nullptr);
         unsetenv("XDG_DATA_HOME");
-        std::system(("rm -rf " + folder).c_str());
+        mLog.reset();
     }
 
-    std::string LogText() const
-    {
-        std::ifstream in(folder + "/logfile.txt");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    int LogCount(const std::string& line) const
-    {
-        std::string all = LogText();
-        int count = 0;
-        for (size_t at = all.find(line); at != std::string::npos; at = all.find(line, at + 1))
-            ++count;
-        return count;
-    }
+    int LogCount(const std::string& line) const { return mLog->Count(line); }
 
     // The first words of each box text, in order.
     std::vector<std::string> BoxStarts(size_t length = 24) const

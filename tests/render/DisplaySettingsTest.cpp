@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "render/DisplaySettings.h"
 
 namespace {
@@ -128,7 +130,7 @@ TEST_F(DisplaySettingsTest, TheFileIsReplacedWholeOrNotAtAll)
     rmdir((SettingsPath() + ".tmp").c_str());
 
     // A missing common folder is made.
-    std::system(("rm -rf " + folder + "/common").c_str());
+    std::filesystem::remove_all(folder + "/common");
     EXPECT_TRUE(WriteLowMemoryVideoSetting());
     EXPECT_TRUE(ReadLowMemoryVideoSetting());
 }
