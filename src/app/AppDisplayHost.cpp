@@ -6,49 +6,50 @@
 
 bool TAppDisplayHost::IsActive() const
 {
-    return mApp->mActive.load();
+    return mApp->GetWindowEvents().active.load();
 }
 
 OsWindow TAppDisplayHost::GetMainWindow() const
 {
-    return mApp->mMainWindow;
+    return mApp->GetMainWindow();
 }
 
 OsWindow TAppDisplayHost::GetExternalParent() const
 {
-    return mApp->mExternalWindowParent;
+    return mApp->GetExternalParent();
 }
 
 bool TAppDisplayHost::IsHosted() const
 {
-    return mApp->mHosted;
+    return mApp->IsHosted();
 }
 
 bool TAppDisplayHost::IsTestMode() const
 {
-    return mApp->mTest;
+    return mApp->IsTestMode();
 }
 
 bool TAppDisplayHost::GetScaleFactor(float& scale) const
 {
-    scale = mApp->mScaleFactor.load();
-    return mApp->mHosted;
+    scale = mApp->GetScaleFactor();
+    return mApp->IsHosted();
 }
 
 void TAppDisplayHost::Invalidate()
 {
-    if (mApp->mWindowManager)
-        mApp->mWindowManager->Invalidate();
+    if (TWindowManager* windows = mApp->GetWindowManager())
+        windows->Invalidate();
 }
 
 bool TAppDisplayHost::IsMoviePlaying() const
 {
-    return mApp->mWindowManager && mApp->mWindowManager->IsMoviePlaying();
+    TWindowManager* windows = mApp->GetWindowManager();
+    return windows && windows->IsMoviePlaying();
 }
 
 void TAppDisplayHost::DisplayChanged()
 {
-    mApp->mDisplayChanged = true;
+    mApp->GetWindowEvents().displayChanged = true;
 }
 
 TTaskList* TAppDisplayHost::GetRestoreTasks()

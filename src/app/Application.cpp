@@ -30,13 +30,11 @@ TApplication* gInstance = nullptr;
 // Read by GetTimer, which any thread may call.
 std::atomic<TPlatformApp*> gTimerApp{nullptr};
 
-// Application time: the monotonic clock less the start time and the time a
-// hosting window kept the program paused.
+// Application time: the application object's run time.
 uint32_t ApplicationTime()
 {
     TPlatformApp* app = gTimerApp.load();
-    uint32_t start = app ? app->mStartTime : 0;
-    return OsTimeMs() - start - GetHostPausedTotal();
+    return app ? app->GetRunTime() : OsTimeMs() - GetHostPausedTotal();
 }
 
 // What the window manager asks of the application.
@@ -45,10 +43,10 @@ public:
     explicit TAppWindowHost(TPlatformApp* app) : mApp(app) {}
     bool IsActive() const override { return mApp->IsActive(); }
     bool HasPqSwitch() const override { return ::HasPqSwitch(); }
-    bool IsHosted() const override { return mApp->mHosted; }
+    bool IsHosted() const override { return mApp->IsHosted(); }
     bool IsFlipPending() const override { return false; }
     void RequestQuit(int32_t exitCode) override { OsPostQuitMessage(exitCode); }
-    TTaskList* GetAppTasks() override { return mApp->mTaskList.get(); }
+    TTaskList* GetAppTasks() override { return mApp->GetTaskList(); }
 
 private:
     TPlatformApp* mApp;
@@ -72,32 +70,35 @@ TApplication::TApplication(TPlatformApp* app)
     // The window script joins with the scripting layer; until then the
     // window manager runs without one.
     mWindowHost = std::make_unique<TAppWindowHost>(app);
-    if (TWindowManager* windows = app->mWindowManager) {
+    TWindowManager* windows = app->GetWindowManager();
+    if (windows) {
         windows->SetHost(mWindowHost.get());
         windows->Init(nullptr);
     }
 
     LoadSettingsFile("::assets/settings.xml");
-    SetAssetFolders(app->mUserFolder, app->mCommonFolder, app->mDesktopFolder);
+    const TAppFolders& folders = app->GetFolders();
+    SetAssetFolders(folders.user, folders.common, folders.desktop);
     if (IsEnabled("firstpeek"))
         SetFirstPeek(true);
     LoadAssetManifest();
 
-    if (TStringTable* strings = app->mStringTable) {
+    if (TStringTable* strings = app->GetStringTable()) {
         if (strings->Reload("strings.xml")) {
-            if (app->mWindowManager)
-                app->mWindowManager->SetTranslateLabels(true);
+            if (windows)
+                windows->SetTranslateLabels(true);
         } else {
             WriteLog("No string table \"strings.xml\"");
         }
         LoadExtraStringTables(*strings);
-        WriteLog("%u strings loaded; user folder %s", unsigned(strings->GetCount()), app->mUserFolder.c_str());
+        WriteLog("%u strings loaded; user folder %s", unsigned(strings->GetCount()), folders.user.c_str());
     }
 
-    SetConfig("buildtag", app->mBuildTag);
-    WriteLog("%s, version %s.", app->mGameName.c_str(), app->mVersion.c_str());
-    SetConfig("gamename", app->mGameName);
-    SetConfig("version", app->mVersion);
+    const TVersionTexts& texts = app->GetVersionTexts();
+    SetConfig("buildtag", texts.buildTag);
+    WriteLog("%s, version %s.", texts.gameName.c_str(), texts.version.c_str());
+    SetConfig("gamename", texts.gameName);
+    SetConfig("version", texts.version);
 }
 
 TApplication::~TApplication()
@@ -112,34 +113,18 @@ void TApplication::Shutdown()
     mShutDown = true;
     TPlatformApp* app = mApp;
 
-    // The cursor thread reads the window manager and the display layer:
-    // it ends before either goes.
+    // The cursor thread goes first, then what draws or plays; the vector-
+    // font renderer belongs to the display set-up, which has not made one
+    // yet.
     if (app)
-        app->StopCursorThread();
-
-    if (app) {
-        delete app->mWindowManager;
-        app->mWindowManager = nullptr;
-        if (app->mTaskList)
-            app->mTaskList->Clear();
-        delete app->mSoundManager;
-        app->mSoundManager = nullptr;
-        // The vector-font renderer belongs to the display set-up, which has
-        // not made one yet.
-    }
+        app->FreeWindowsAndSound();
     TRenderer::Shutdown();
     // The display layer goes with the renderer, before the window it uses.
     delete GetPlatform();
     if (gInstance == this)
         gInstance = nullptr;
     if (app) {
-        delete app->mStringTable;
-        app->mStringTable = nullptr;
-        if (GetAssetManager() == app->mAssetManager)
-            SetAssetManager(nullptr);
-        delete app->mAssetManager;
-        app->mAssetManager = nullptr;
-
+        app->FreeStringsAndAssets();
         app->Shutdown();
         if (gTimerApp.load() == app) {
             SetTimerSource(nullptr);
@@ -163,7 +148,7 @@ void TApplication::CreateMainWindow()
 
 void TApplication::CreateDisplay(int32_t width, int32_t height, bool fullScreen)
 {
-    TWindowManager* windows = mApp->mWindowManager;
+    TWindowManager* windows = mApp->GetWindowManager();
     if (windows && !windows->GetRootWindow()) {
         TScreen* screen = new TScreen();
         windows->SetRootWindow(screen);
@@ -254,35 +239,35 @@ void TApplication::NewGuid(TGuid& guid)
 
 TStringTable* TApplication::GetStringTable() const
 {
-    return mApp ? mApp->mStringTable : nullptr;
+    return mApp ? mApp->GetStringTable() : nullptr;
 }
 
 void TApplication::InitSound()
 {
-    if (!mApp->mSoundManager) {
-        mApp->mSoundManager = new TSoundManager();
-        mApp->mSoundManager->Init();
+    if (!mApp->GetSoundManager()) {
+        mApp->SetSoundManager(new TSoundManager());
+        mApp->GetSoundManager()->Init();
     }
 }
 
 TSoundManager* TApplication::GetSoundManager() const
 {
-    return mApp ? mApp->mSoundManager : nullptr;
+    return mApp ? mApp->GetSoundManager() : nullptr;
 }
 
 TWindowManager* TApplication::GetWindowManager() const
 {
-    return mApp ? mApp->mWindowManager : nullptr;
+    return mApp ? mApp->GetWindowManager() : nullptr;
 }
 
 TAssetManager* TApplication::GetAssetManager() const
 {
-    return mApp ? mApp->mAssetManager : nullptr;
+    return mApp ? mApp->GetAssetManager() : nullptr;
 }
 
 TTaskList* TApplication::GetTaskList() const
 {
-    return mApp ? mApp->mTaskList.get() : nullptr;
+    return mApp ? mApp->GetTaskList() : nullptr;
 }
 
 void TApplication::AddTask(TTask* task)

@@ -21,7 +21,7 @@ void CursorThread(TPlatformApp* app)
     while (!app->mCursorStop.load()) {
         int wait = kCursorPollIntervalMs;
         TPlatform* platform = GetPlatform();
-        TWindowManager* manager = app->mWindowManager;
+        TWindowManager* manager = app->GetWindowManager();
         if (platform && manager && !manager->IsMoviePlaying()) {
             if (platform->MoveMouse(-1, -1).x == -1)
                 wait = kCursorIdleIntervalMs;

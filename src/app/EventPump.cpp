@@ -44,32 +44,32 @@ void Report(TPlatformEvent& event, int32_t type, int32_t param = 0)
 }
 
 // The first pending state change, in the fixed order; false when none.
-bool TakePendingFlag(TPlatformApp& app, TPlatform& platform, TPlatformEvent& event)
+bool TakePendingFlag(TWindowEvents& events, TPlatform& platform, TPlatformEvent& event)
 {
-    if (app.mDisplayChanged) {
-        app.mDisplayChanged = false;
+    if (events.displayChanged) {
+        events.displayChanged = false;
         Report(event, kEventDisplayChanged);
         return true;
     }
-    if (app.mActivationPending) {
-        app.mActivationPending = false;
-        if (!app.mActive)
+    if (events.activationPending) {
+        events.activationPending = false;
+        if (!events.active)
             platform.ResetWorkingCount();
-        Report(event, kEventActivate, app.mActive ? 1 : 0);
+        Report(event, kEventActivate, events.active ? 1 : 0);
         return true;
     }
-    if (app.mAppActivationPending) {
-        app.mAppActivationPending = false;
-        Report(event, kEventActivate, app.mAppActive ? 1 : 0);
+    if (events.appActivationPending) {
+        events.appActivationPending = false;
+        Report(event, kEventActivate, events.appActive ? 1 : 0);
         return true;
     }
-    if (app.mCloseRequested) {
-        app.mCloseRequested = false;
+    if (events.closeRequested) {
+        events.closeRequested = false;
         Report(event, kEventClose);
         return true;
     }
-    if (app.mMouseLeftPending) {
-        app.mMouseLeftPending = false;
+    if (events.mouseLeftPending) {
+        events.mouseLeftPending = false;
         Report(event, kEventMouseLeave);
         SetPointer(event, platform.GetMousePos());
         return true;
@@ -92,19 +92,20 @@ bool IsRelease(uint32_t message)
 void MapButton(TPlatformApp& app, const OsMessage& msg, TPlatformEvent& event)
 {
     uint32_t message = msg.message;
-    TWindowManager* manager = app.mWindowManager;
+    TWindowManager* manager = app.GetWindowManager();
+    TWindowEvents& events = app.GetWindowEvents();
 
     // The click that activated the window, and its release, are dropped
     // when they come within the guard time; a release ends the guard.
-    bool guarded = app.mClickGuard;
+    bool guarded = events.clickGuard;
     if (IsRelease(message))
-        app.mClickGuard = false;
+        events.clickGuard = false;
     bool movie = manager && manager->IsMoviePlaying();
-    bool dropped = (guarded && !movie && GetTimer() - app.mClickGuardTime < kClickGuardMs) ||
+    bool dropped = (guarded && !movie && GetTimer() - events.clickGuardTime < kClickGuardMs) ||
                    (manager && manager->IsMovieInput());
     if (dropped) {
         // A dropped release still gives back a capture taken before.
-        if (IsRelease(message) && OsGetCapture() == app.mMainWindow)
+        if (IsRelease(message) && OsGetCapture() == app.GetMainWindow())
             OsReleaseCapture();
         return;
     }
@@ -150,9 +151,9 @@ void MapButton(TPlatformApp& app, const OsMessage& msg, TPlatformEvent& event)
 
     // The wheel neither takes nor gives back the mouse capture.
     if (IsPress(message)) {
-        if (app.mHosted)
-            OsSetFocus(app.mMainWindow);
-        OsSetCapture(app.mMainWindow);
+        if (app.IsHosted())
+            OsSetFocus(app.GetMainWindow());
+        OsSetCapture(app.GetMainWindow());
     } else if (IsRelease(message)) {
         OsReleaseCapture();
     }
@@ -168,15 +169,15 @@ void ArmTracking(TPlatformApp& app, bool hover, bool leave)
     if (hover) {
         OsTrackMouse track;
         track.flags = OsTme::Hover;
-        track.window = app.mMainWindow;
+        track.window = app.GetMainWindow();
         track.hoverTimeMs = kOsHoverDefault;
-        app.mHoverArmed = OsTrackMouseEvent(&track);
+        app.GetWindowEvents().hoverArmed = OsTrackMouseEvent(&track);
     }
     if (leave) {
         OsTrackMouse track;
         track.flags = OsTme::Leave;
-        track.window = app.mMainWindow;
-        app.mLeaveArmed = OsTrackMouseEvent(&track);
+        track.window = app.GetMainWindow();
+        app.GetWindowEvents().leaveArmed = OsTrackMouseEvent(&track);
     }
 }
 
@@ -209,7 +210,7 @@ void MapAltKeyDown(TPlatformApp& app, const OsMessage& msg, TPlatformEvent& even
     if (vk == OsKey::Return) {
         // Alt+Enter: full screen on or off. An embedded program leaves the
         // choice to its host unless the host bridge carries it.
-        if (app.mHosted && !HasPqSwitch())
+        if (app.IsHosted() && !HasPqSwitch())
             return;
         app.SetFullScreen(!app.IsFullScreen());
         TPlatform* platform = GetPlatform();
@@ -226,6 +227,7 @@ void MapAltKeyDown(TPlatformApp& app, const OsMessage& msg, TPlatformEvent& even
 
 void MapMessage(TPlatformApp& app, const OsMessage& msg, TPlatformEvent& event)
 {
+    TWindowEvents& events = app.GetWindowEvents();
     switch (msg.message) {
     case OsMsg::LButtonDown:
     case OsMsg::LButtonUp:
@@ -244,7 +246,7 @@ void MapMessage(TPlatformApp& app, const OsMessage& msg, TPlatformEvent& event)
     case OsMsg::MouseMove:
         Report(event, kEventMouseMove);
         SetPointer(event, PointerPos());
-        ArmTracking(app, !app.mHoverArmed, !app.mLeaveArmed);
+        ArmTracking(app, !events.hoverArmed, !events.leaveArmed);
         break;
     case OsMsg::MouseHover:
         ArmTracking(app, true, false);
@@ -252,14 +254,14 @@ void MapMessage(TPlatformApp& app, const OsMessage& msg, TPlatformEvent& event)
         SetPointer(event, PointerPos());
         break;
     case OsMsg::CaptureChanged:
-        if (msg.lParam != intptr_t(OsWindowValue(app.mMainWindow)))
+        if (msg.lParam != intptr_t(OsWindowValue(app.GetMainWindow())))
             Report(event, kEventMouseLeave);
         break;
     case OsMsg::Paint:
         OsBeginPaint(msg.window);
         OsEndPaint(msg.window);
         Report(event, kEventPaint);
-        app.mHoverArmed = false;
+        events.hoverArmed = false;
         break;
     case OsMsg::Quit:
         Report(event, kEventQuit);
@@ -319,22 +321,23 @@ void PollPlatformEvent(TPlatformEvent& event)
             event.type = kEventQuit;
             return;
         }
-        if (platform && app->mActive && !app->mActivationPending)
+        const TWindowEvents& events = app->GetWindowEvents();
+        if (platform && events.active && !events.activationPending)
             platform->Restore();
         event.type = kEventNothing;
         return;
     }
 
-    if (TakePendingFlag(*app, *platform, event))
+    if (TakePendingFlag(app->GetWindowEvents(), *platform, event))
         return;
 
     if (!OsPeekMessage(&msg, true)) {
         // A full-screen window stays in front by itself here (desktop full
         // screen); forcing the focus back would lock the user in.
-        if (app->mSoundManager)
-            app->mSoundManager->DispatchCallbacks();
-        if (app->mTaskList)
-            app->mTaskList->RunAll(kPassIdle);
+        if (TSoundManager* sound = app->GetSoundManager())
+            sound->DispatchCallbacks();
+        if (TTaskList* tasks = app->GetTaskList())
+            tasks->RunAll(kPassIdle);
         // The cursor moved since it was last shown (the cursor thread asks).
         platform->ServeCursor();
         OsWaitMessage(1);
@@ -347,6 +350,6 @@ void PollPlatformEvent(TPlatformEvent& event)
 
     OsTranslateMessage(msg);
     bool rightButton = msg.message == OsMsg::RButtonDown || msg.message == OsMsg::RButtonUp;
-    if (!(app->mHosted && rightButton && msg.window == app->mMainWindow))
+    if (!(app->IsHosted() && rightButton && msg.window == app->GetMainWindow()))
         OsDispatchMessage(msg);
 }

@@ -33,7 +33,7 @@ uint32_t Now()
 TSoundManager* SoundManager()
 {
     TPlatformApp* app = GetPlatformApp();
-    return app ? app->mSoundManager : nullptr;
+    return app ? app->GetSoundManager() : nullptr;
 }
 
 void BeginPause()

@@ -34,34 +34,13 @@ TPlatformApp* AppOf(OsWindow window)
 // restore before the next pump step report nothing.
 void ChangeActivity(TPlatformApp& app, bool active)
 {
-    if (app.mSoundManager)
-        app.mSoundManager->SetEnabled(active);
-    if (active != app.mActive) {
-        app.mActive = active;
-        app.mActivationPending = !app.mActivationPending;
+    if (TSoundManager* sound = app.GetSoundManager())
+        sound->SetEnabled(active);
+    TWindowEvents& events = app.GetWindowEvents();
+    if (active != events.active) {
+        events.active = active;
+        events.activationPending = !events.activationPending;
     }
-}
-
-// Puts the cursor image in force: the stored texture, or the built-in arrow
-// when it is empty (registered as a memory file and read by the display
-// layer). Without any image the system arrow stays.
-void ApplyCursorImage(TPlatformApp& app)
-{
-    TPlatform* platform = GetPlatform();
-    bool shown = false;
-    if (platform) {
-        if (app.mCursorTexture) {
-            platform->SetCursorImage(app.mCursorTexture, app.mHotSpotX, app.mHotSpotY);
-            shown = platform->GetCursorTexture() != nullptr;
-        } else {
-            RegisterSystemCursor();
-            shown = platform->SetCursorImageFile(kSystemCursorName, app.mHotSpotX, app.mHotSpotY);
-        }
-        platform->SetSystemCursorWanted(!shown);
-    }
-    if (app.mMainWindow)
-        OsSetClassCursor(app.mMainWindow, !shown);
-    OsShowSystemCursor(!shown);
 }
 
 } // namespace
@@ -76,6 +55,7 @@ intptr_t MainWndProc(OsWindow window, uint32_t message, uintptr_t wParam, intptr
     if (!app)
         return OsDefWindowProc(window, message, wParam, lParam);
 
+    TWindowEvents& events = app->GetWindowEvents();
     switch (message) {
     case OsMsg::Size:
         if (wParam == OsSize::Minimized)
@@ -84,22 +64,22 @@ intptr_t MainWndProc(OsWindow window, uint32_t message, uintptr_t wParam, intptr
             ChangeActivity(*app, true);
         break;
     case OsMsg::Paint:
-        if (app->mWindowManager)
-            app->mWindowManager->Invalidate();
+        if (TWindowManager* windows = app->GetWindowManager())
+            windows->Invalidate();
         break;
     case OsMsg::Close:
         // The game decides; the window stays.
-        app->mCloseRequested = true;
+        events.closeRequested = true;
         return 0;
     case OsMsg::EraseBkgnd:
         return 1;
     case OsMsg::ActivateApp: {
         bool active = wParam == 1;
-        if (active != app->mAppActive) {
-            app->mAppActive = active;
-            app->mAppActivationPending = true;
-            if (app->mSoundManager)
-                app->mSoundManager->SetEnabled(active);
+        if (active != events.appActive) {
+            events.appActive = active;
+            events.appActivationPending = true;
+            if (TSoundManager* sound = app->GetSoundManager())
+                sound->SetEnabled(active);
         }
         break;
     }
@@ -111,13 +91,13 @@ intptr_t MainWndProc(OsWindow window, uint32_t message, uintptr_t wParam, intptr
         }
         break;
     case OsMsg::MouseActivate:
-        if (!app->mHosted) {
-            app->mClickGuard = true;
-            app->mClickGuardTime = GetTimer();
+        if (!app->IsHosted()) {
+            events.clickGuard = true;
+            events.clickGuardTime = GetTimer();
         }
         break;
     case OsMsg::DisplayChange:
-        if (!app->mActive) {
+        if (!events.active) {
             if (TPlatform* platform = GetPlatform())
                 platform->UpdateDesktopMode();
         }
@@ -139,9 +119,9 @@ intptr_t MainWndProc(OsWindow window, uint32_t message, uintptr_t wParam, intptr
     case OsMsg::MouseLeave:
         if (TPlatform* platform = GetPlatform())
             platform->MouseLeft();
-        app->mHoverArmed = false;
-        app->mMouseLeftPending = true;
-        app->mLeaveArmed = false;
+        events.hoverArmed = false;
+        events.mouseLeftPending = true;
+        events.leaveArmed = false;
         return 0;
     case OsMsg::User:
         HostCommand(uint32_t(wParam), lParam);
@@ -185,6 +165,13 @@ void TPlatformApp::CreateMainWindow()
         OsSetForegroundWindow(mMainWindow);
 }
 
+void TPlatformApp::AdoptMainWindow(OsWindow window)
+{
+    mMainWindow = window;
+    if (window)
+        OsSetWindowUserData(window, this);
+}
+
 void TPlatformApp::SetupDisplay(int32_t width, int32_t height, bool fullScreen)
 {
     if (HasPqSwitch()) {
@@ -210,13 +197,35 @@ void TPlatformApp::SetupDisplay(int32_t width, int32_t height, bool fullScreen)
         OsSetTimer(mMainWindow, 0, 250);
 }
 
+// The stored texture, or the built-in arrow when it is empty (registered as
+// a memory file and read by the display layer). Without any image the
+// system arrow stays.
+void TPlatformApp::ApplyCursorImage()
+{
+    TPlatform* platform = GetPlatform();
+    bool shown = false;
+    if (platform) {
+        if (mCursorTexture) {
+            platform->SetCursorImage(mCursorTexture, mHotSpotX, mHotSpotY);
+            shown = platform->GetCursorTexture() != nullptr;
+        } else {
+            RegisterSystemCursor();
+            shown = platform->SetCursorImageFile(kSystemCursorName, mHotSpotX, mHotSpotY);
+        }
+        platform->SetSystemCursorWanted(!shown);
+    }
+    if (mMainWindow)
+        OsSetClassCursor(mMainWindow, !shown);
+    OsShowSystemCursor(!shown);
+}
+
 void TPlatformApp::SetCursorImage(TTextureRef texture, int32_t hotX, int32_t hotY)
 {
     mCursorTexture = std::move(texture);
     mHotSpotX = hotX;
     mHotSpotY = hotY;
     if (mCursorShown)
-        ApplyCursorImage(*this);
+        ApplyCursorImage();
 }
 
 void TPlatformApp::ShowCursor(bool show)
@@ -225,7 +234,7 @@ void TPlatformApp::ShowCursor(bool show)
         return;
     mCursorShown = show;
     if (show) {
-        ApplyCursorImage(*this);
+        ApplyCursorImage();
         return;
     }
     if (TPlatform* platform = GetPlatform()) {

@@ -2,12 +2,14 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <new>
 #include <string>
 
 #include "app/AppDisplayHost.h"
+#include "app/HostBridge.h"
 #include "os/system/Instance.h"
 #include "os/system/Process.h"
 #include "os/system/Time.h"
@@ -24,6 +26,14 @@
 namespace {
 
 TPlatformApp* gPlatformApp = nullptr;
+// Read by GetRunTime, which any thread may call.
+std::atomic<uint32_t (*)()> gClock{nullptr};
+
+uint32_t ClockMs()
+{
+    uint32_t (*clock)() = gClock.load();
+    return clock ? clock() : OsTimeMs();
+}
 
 constexpr char kDefaultGameName[] = "Kavrel Application";
 
@@ -45,6 +55,11 @@ TString CurrentFolder()
 }
 
 } // namespace
+
+void SetApplicationClock(uint32_t (*clock)())
+{
+    gClock.store(clock);
+}
 
 TPlatformApp* GetPlatformApp()
 {
@@ -89,7 +104,7 @@ TPlatformApp::TPlatformApp(const char* commandLine, int32_t, bool allowMultiple)
     gPlatformApp = this;
     mDisplayHost = std::make_unique<TAppDisplayHost>(this);
     SetDisplayHost(mDisplayHost.get());
-    mStartTime = OsTimeMs();
+    mStartTime = ClockMs();
     mTaskList = std::make_unique<TTaskList>();
     mWindowManager = new TWindowManager();
     mAssetManager = new TAssetManager();
@@ -98,22 +113,23 @@ TPlatformApp::TPlatformApp(const char* commandLine, int32_t, bool allowMultiple)
 
     SetCommandLineText(commandLine ? commandLine : "");
 
+    TAppFolders& folders = mFolders;
     std::string executable = OsExecutablePath();
-    mExecutablePath = executable.c_str();
-    mStartupFolder = CurrentFolder();
+    folders.executable = executable.c_str();
+    folders.startup = CurrentFolder();
     size_t slash = executable.rfind('/');
     if (slash != std::string::npos) {
-        mModuleFolder = executable.substr(0, slash + 1).c_str();
+        folders.module = executable.substr(0, slash + 1).c_str();
     } else {
-        mModuleFolder = mStartupFolder;
-        if (mModuleFolder.IsEmpty() || mModuleFolder[mModuleFolder.Length() - 1] != '/')
-            mModuleFolder += '/';
+        folders.module = folders.startup;
+        if (folders.module.IsEmpty() || folders.module[folders.module.Length() - 1] != '/')
+            folders.module += '/';
     }
-    if (chdir(mModuleFolder.c_str()) != 0)
-        WriteLog("Cannot make %s the current folder", mModuleFolder.c_str());
+    if (chdir(folders.module.c_str()) != 0)
+        WriteLog("Cannot make %s the current folder", folders.module.c_str());
 
     if (!allowMultiple) {
-        std::string path = mExecutablePath.IsEmpty() ? mModuleFolder.c_str() : mExecutablePath.c_str();
+        std::string path = folders.executable.IsEmpty() ? folders.module.c_str() : folders.executable.c_str();
         switch (OsClaimInstance(OsInstanceName(path))) {
         case OsInstanceClaim::First:
             mInstanceHeld = true;
@@ -130,34 +146,70 @@ TPlatformApp::TPlatformApp(const char* commandLine, int32_t, bool allowMultiple)
         }
     }
 
-    mUserFolder = mModuleFolder;
-    mCommonFolder = mModuleFolder;
-    mDesktopFolder = mModuleFolder;
-
-    ReadVersionBlock(GetVersionBlock(), mGameName, mVersion, mBuildTag);
+    SetDataFolders(folders.module, folders.module, folders.module);
+    ReadVersionBlock(GetVersionBlock(), mVersionTexts.gameName, mVersionTexts.version, mVersionTexts.buildTag);
 }
 
 TPlatformApp::~TPlatformApp()
 {
     Shutdown();
-    // What TApplication::Shutdown has not already deleted (start-up refused
+    // What TApplication::Shutdown has not already freed (start-up ended
     // before the application handle existed).
-    delete mSoundManager;
-    mSoundManager = nullptr;
-    delete mWindowManager;
-    mWindowManager = nullptr;
-    if (mTaskList)
-        mTaskList->Clear();
-    delete mStringTable;
-    mStringTable = nullptr;
-    if (GetAssetManager() == mAssetManager)
-        SetAssetManager(nullptr);
-    delete mAssetManager;
-    mAssetManager = nullptr;
+    FreeWindowsAndSound();
+    FreeStringsAndAssets();
     if (&GetDisplayHost() == mDisplayHost.get())
         SetDisplayHost(nullptr);
     if (gPlatformApp == this)
         gPlatformApp = nullptr;
+}
+
+void TPlatformApp::SetHosting(OsWindow parent, bool testMode)
+{
+    mHosted = parent != nullptr;
+    mExternalWindowParent = parent;
+    mTest = testMode;
+}
+
+void TPlatformApp::SetDataFolders(const TString& user, const TString& common, const TString& desktop)
+{
+    mFolders.user = user;
+    mFolders.common = common;
+    mFolders.desktop = desktop;
+}
+
+uint32_t TPlatformApp::GetRunTime() const
+{
+    return ClockMs() - mStartTime - GetHostPausedTotal();
+}
+
+void TPlatformApp::SetSoundManager(TSoundManager* sound)
+{
+    if (sound == mSoundManager)
+        return;
+    delete mSoundManager;
+    mSoundManager = sound;
+}
+
+void TPlatformApp::FreeWindowsAndSound()
+{
+    // The cursor thread reads the window manager and the display layer: it
+    // ends before either goes.
+    StopCursorThread();
+    delete mWindowManager;
+    mWindowManager = nullptr;
+    if (mTaskList)
+        mTaskList->Clear();
+    SetSoundManager(nullptr);
+}
+
+void TPlatformApp::FreeStringsAndAssets()
+{
+    delete mStringTable;
+    mStringTable = nullptr;
+    if (::GetAssetManager() == mAssetManager)
+        SetAssetManager(nullptr);
+    delete mAssetManager;
+    mAssetManager = nullptr;
 }
 
 void TPlatformApp::Shutdown()
@@ -183,7 +235,7 @@ void TPlatformApp::Shutdown()
 
 void TPlatformApp::RequestExit(int code, const char* reason)
 {
-    WriteError("%s: %s", mGameName.c_str(), reason ? reason : "cannot go on");
+    WriteError("%s: %s", mVersionTexts.gameName.c_str(), reason ? reason : "cannot go on");
     mExitCode = code;
     OsPostQuitMessage(code);
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/WindowEvents.h"
 #include "os/window/Window.h"
 #include "platform/TString.h"
 #include "render/TextureRef.h"
@@ -15,14 +16,30 @@ class TStringTable;
 class TTaskList;
 class TWindowManager;
 
-// The process's one application object: folders, version texts, the main
-// window and its state flags, the managers the application handle hands out
-// and the cursor thread. Made by CreateApplication, freed by
-// TApplication::Shutdown right after TPlatformApp::Shutdown.
-//
-// The event pump and the window procedure, its other halves, read and write
-// its fields; other layers reach it through the hosts it installs. Main
-// thread only, except the atomics.
+// Where the program's files are. The module folder ends in "/"; once
+// looked up, the user and common folders do not.
+struct TAppFolders {
+    TString module;     // the executable's folder
+    TString executable; // full path of the executable
+    TString user;       // root of "user:"
+    TString common;     // root of "common:"
+    TString desktop;    // root of "desktop:"
+    TString startup;    // the current folder when the process started
+};
+
+// The texts read from the version block (see ReadVersionBlock).
+struct TVersionTexts {
+    TString gameName;
+    TString version;
+    TString buildTag;
+};
+
+// The process's one application object: folders, version texts, hosting,
+// the main window and what its procedure leaves for the pump, the managers
+// the application handle hands out and the cursor thread. Made by
+// CreateApplication, freed by TApplication::Shutdown right after
+// TPlatformApp::Shutdown. Other layers reach it through the hosts it
+// installs. Main thread only, except where noted.
 class TPlatformApp {
 public:
     // Start-up of the object (in this order): members, managers, folders,
@@ -46,11 +63,55 @@ public:
     // system. Safe to call twice.
     void Shutdown();
 
+    // Hosting: a parent window ("-wnd=") makes the program hosted in it; test
+    // mode ("--axtest") shows the main window at once, and once it exists
+    // the main window is given as its own parent. Null: not hosted.
+    void SetHosting(OsWindow parent, bool testMode);
+    bool IsHosted() const { return mHosted; }
+    bool IsTestMode() const { return mTest; }
+    OsWindow GetExternalParent() const { return mExternalWindowParent; }
+
+    const TAppFolders& GetFolders() const { return mFolders; }
+    // The folders looked up for the game (all three start as the module
+    // folder).
+    void SetDataFolders(const TString& user, const TString& common, const TString& desktop);
+    const TVersionTexts& GetVersionTexts() const { return mVersionTexts; }
+
+    // Milliseconds since the object was made, less the time a hosting
+    // window kept the program paused. Any thread.
+    uint32_t GetRunTime() const;
+
+    // The managers (made by the constructor; the sound manager by
+    // TApplication::InitSound). Null once freed.
+    TWindowManager* GetWindowManager() const { return mWindowManager; }
+    TAssetManager* GetAssetManager() const { return mAssetManager; }
+    TStringTable* GetStringTable() const { return mStringTable; }
+    TTaskList* GetTaskList() const { return mTaskList.get(); }
+    TSoundManager* GetSoundManager() const { return mSoundManager; }
+    // Takes ownership of the sound manager (which may be null) and deletes
+    // the one it had.
+    void SetSoundManager(TSoundManager* sound);
+    // Tear-down in two parts around the renderer and the display layer:
+    // first the cursor thread, the window manager, the application tasks
+    // and the sound manager; afterwards the string table and the asset
+    // manager. Each is safe to call twice.
+    void FreeWindowsAndSound();
+    void FreeStringsAndAssets();
+
     // Main window and display (MainWindow.cpp).
     void CreateMainWindow();
+    // Makes a window made elsewhere with MainWndProc (a headless one in
+    // tests) the main window, as CreateMainWindow does with its own.
+    void AdoptMainWindow(OsWindow window);
+    OsWindow GetMainWindow() const { return mMainWindow; }
+    // What the main window's procedure leaves for the event pump.
+    TWindowEvents& GetWindowEvents() { return mWindowEvents; }
     void SetupDisplay(int32_t width, int32_t height, bool fullScreen);
+    // The hosted display's scale factor (any thread).
+    float GetScaleFactor() const { return mScaleFactor.load(); }
     void SetCursorImage(TTextureRef texture, int32_t hotX, int32_t hotY);
     void ShowCursor(bool show);
+    bool IsCursorShown() const { return mCursorShown; }
     void SetWindowTitle(const TString& title);
     bool IsActive() const;
     bool IsFullScreen() const;
@@ -75,10 +136,15 @@ public:
     // quit message, so the program ends through its normal shut-down.
     void RequestExit(int code, const char* reason);
 
-    // Hosting ("-wnd=", "--axtest") and the hosted display's scale factor
-    // (the cursor thread reads it).
+private:
+    // Puts the cursor image in force (MainWindow.cpp).
+    void ApplyCursorImage();
+
     bool mHosted = false;
     bool mTest = false;
+    OsWindow mExternalWindowParent = nullptr;
+    OsWindow mMainWindow = nullptr;
+    TWindowEvents mWindowEvents;
     std::atomic<float> mScaleFactor{1.0f};
 
     // The cursor image the application asked for, and whether it shows.
@@ -87,43 +153,16 @@ public:
     int32_t mHotSpotX = 0;
     int32_t mHotSpotY = 0;
 
-    // Left by the window procedure for the pump.
-    std::atomic<bool> mActive{true}; // not minimised; the cursor thread reads it
-    bool mDisplayChanged = false;
-    bool mActivationPending = false;
-    bool mCloseRequested = false;
-    bool mAppActive = true;
-    bool mAppActivationPending = false;
-    bool mClickGuard = false;
-    uint32_t mClickGuardTime = 0;
-    bool mHoverArmed = false;
-    bool mMouseLeftPending = false;
-    bool mLeaveArmed = false;
+    TAppFolders mFolders;
+    TVersionTexts mVersionTexts;
+    uint32_t mStartTime = 0; // the application clock at construction
 
-    // Folders; every one except the desktop folder without a trailing "/".
-    TString mModuleFolder;     // the executable's folder, ending in "/"
-    TString mExecutablePath;   // full path of the executable
-    TString mUserFolder;       // root of "user:"
-    TString mCommonFolder;     // root of "common:"
-    TString mDesktopFolder;    // root of "desktop:"
-    TString mStartupFolder;    // the current folder when the process started
+    TWindowManager* mWindowManager = nullptr;
+    TAssetManager* mAssetManager = nullptr;
+    TSoundManager* mSoundManager = nullptr;
+    TStringTable* mStringTable = nullptr;
+    std::unique_ptr<TTaskList> mTaskList; // application task list
 
-    uint32_t mStartTime = 0;   // OsTimeMs() at construction
-
-    TWindowManager* mWindowManager = nullptr; // made by the constructor
-    TAssetManager* mAssetManager = nullptr;   // made by the constructor
-    TSoundManager* mSoundManager = nullptr;   // made by TApplication::InitSound
-    TStringTable* mStringTable = nullptr;     // made by the constructor
-    std::unique_ptr<TTaskList> mTaskList;     // application task list
-
-    OsWindow mMainWindow = nullptr;
-    OsWindow mExternalWindowParent = nullptr; // "-wnd=", or null
-
-    TString mGameName;
-    TString mVersion;
-    TString mBuildTag;
-
-private:
     // Cursor thread: runs until mCursorStop is set, then is joined.
     std::thread mCursorThread;
     std::atomic<bool> mCursorStop{false};
@@ -141,6 +180,11 @@ TPlatformApp* GetPlatformApp();
 
 // Makes the application object (see the constructor). Seeds rand() first.
 TPlatformApp* CreateApplication(const char* commandLine, int32_t showCommand, bool allowMultiple);
+
+// The clock the application object's start time and run time are read
+// from: OsTimeMs, or another set by a test before it makes the object. Null
+// restores OsTimeMs.
+void SetApplicationClock(uint32_t (*clock)());
 
 // Texts taken from a version block. With no block the game name is
 // "Kavrel Application" and the version and build tag are empty.

@@ -31,23 +31,23 @@ TString WithoutTrailingSlash(TString folder)
 // "-pq=" (they stay the module folder).
 void FindFolders(TPlatformApp* app)
 {
-    if (!app->mHosted || HasPqSwitch()) {
+    TAppFolders folders = app->GetFolders();
+    if (!app->IsHosted() || HasPqSwitch()) {
         char buffer[kFolderBuffer];
-        const char* game = app->mGameName.c_str();
+        const char* game = app->GetVersionTexts().gameName.c_str();
         // A user folder that cannot be had stays the module folder.
         if (GetAppDataFolder(false, game, buffer, sizeof buffer) == 0)
-            app->mUserFolder = buffer;
+            folders.user = buffer;
         if (GetAppDataFolder(true, game, buffer, sizeof buffer) == 0)
-            app->mCommonFolder = buffer;
+            folders.common = buffer;
         else
-            app->mCommonFolder = app->mUserFolder;
+            folders.common = folders.user;
         if (GetDesktopPath(buffer, sizeof buffer) == 0)
-            app->mDesktopFolder = buffer;
+            folders.desktop = buffer;
         else
-            app->mDesktopFolder = app->mUserFolder;
+            folders.desktop = folders.user;
     }
-    app->mUserFolder = WithoutTrailingSlash(app->mUserFolder);
-    app->mCommonFolder = WithoutTrailingSlash(app->mCommonFolder);
+    app->SetDataFolders(WithoutTrailingSlash(folders.user), WithoutTrailingSlash(folders.common), folders.desktop);
 }
 
 void SwitchWorkingFolder(const TString& commandLine)
@@ -93,41 +93,40 @@ int PlatformMain(const char* commandLine, int32_t showCommand, TGameMain gameMai
         return code;
     }
 
-    uint32_t parent = 0;
-    if (ParseWindowSwitch(cmd.c_str(), parent)) {
-        app->mHosted = true;
-        app->mExternalWindowParent = parent ? OsWindowFromValue(parent) : nullptr;
-        if (!app->mExternalWindowParent) {
+    uint32_t parentValue = 0;
+    OsWindow parent = nullptr;
+    if (ParseWindowSwitch(cmd.c_str(), parentValue)) {
+        parent = parentValue ? OsWindowFromValue(parentValue) : nullptr;
+        if (!parent) {
             delete app;
             OsUnloadTestHook();
             return -1;
         }
     }
-    if (HasSwitch(cmd.c_str(), "--axtest"))
-        app->mTest = true;
+    const bool testMode = HasSwitch(cmd.c_str(), "--axtest");
+    app->SetHosting(parent, testMode);
 
     FindFolders(app);
-    if (!app->mHosted || HasPqSwitch())
-        SetLogFolder(app->mUserFolder.c_str());
+    if (!app->IsHosted() || HasPqSwitch())
+        SetLogFolder(app->GetFolders().user.c_str());
     // After the log has its folder, so that the line is kept.
     SwitchWorkingFolder(cmd);
 
     TApplication* application = new TApplication(app);
     application->CreateMainWindow();
-    if (!app->mMainWindow) {
-        WriteError("%s cannot start: no main window", app->mGameName.c_str());
+    if (!app->GetMainWindow()) {
+        WriteError("%s cannot start: no main window", app->GetVersionTexts().gameName.c_str());
         application->Shutdown();
         delete application;
         OsUnloadTestHook();
         return -1;
     }
-    if (app->mTest) {
-        app->mExternalWindowParent = app->mMainWindow;
-        app->mHosted = true;
-    }
+    // In test mode the main window stands as its own host.
+    if (testMode)
+        app->SetHosting(app->GetMainWindow(), true);
     application->InitSound();
     TRenderer::Get();
-    SetConfig("startupdir", app->mStartupFolder);
+    SetConfig("startupdir", app->GetFolders().startup);
     for (const auto& [key, value] : ParseOptions(cmd.c_str()))
         SetConfig(key, value);
     if (HasPqSwitch())

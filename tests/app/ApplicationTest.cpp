@@ -14,9 +14,12 @@
 #include <thread>
 
 #include "app/Application.h"
+#include "app/MainWindow.h"
 #include "app/PlatformApp.h"
 #include "os/system/Process.h"
 #include "os/system/Time.h"
+#include "os/window/MessageQueue.h"
+#include "os/window/Window.h"
 #include "platform/AssetManager.h"
 #include "platform/AssetNames.h"
 #include "platform/CommandLine.h"
@@ -28,6 +31,14 @@
 #include "ui/WindowManager.h"
 
 namespace {
+
+OsWindow MakeHeadlessWindow(OsWndProc proc = nullptr)
+{
+    OsWindowParams params;
+    params.headless = true;
+    params.proc = proc;
+    return OsCreateWindow(params);
+}
 
 std::string MakeTempFolder()
 {
@@ -50,8 +61,15 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-// Keeps the current folder, the data folder and the command line as they
-// were before the test.
+// A clock the test moves by hand.
+uint32_t gClockMs = 0;
+uint32_t FakeClock()
+{
+    return gClockMs;
+}
+
+// Keeps the current folder, the data folder, the command line and the
+// clocks as they were before the test.
 class ApplicationTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -69,6 +87,8 @@ protected:
         ASSERT_EQ(system(command.c_str()), 0);
         SetCommandLineText(TString());
         SetTimerSource(nullptr);
+        SetApplicationClock(nullptr);
+        OsResetMessageState();
     }
 
     std::string mFolder;
@@ -125,27 +145,31 @@ TEST_F(ApplicationTest, ObjectFindsItsFoldersAndFreesItsManagers)
     ASSERT_NE(app, nullptr);
     EXPECT_FALSE(app->IsRefused());
     EXPECT_EQ(GetPlatformApp(), app);
-    EXPECT_STREQ(app->mExecutablePath.c_str(), executable.c_str());
-    EXPECT_STREQ(app->mModuleFolder.c_str(), module.c_str());
-    EXPECT_STREQ(app->mStartupFolder.c_str(), startup.c_str());
+    const TAppFolders& folders = app->GetFolders();
+    EXPECT_STREQ(folders.executable.c_str(), executable.c_str());
+    EXPECT_STREQ(folders.module.c_str(), module.c_str());
+    EXPECT_STREQ(folders.startup.c_str(), startup.c_str());
     EXPECT_EQ(CurrentFolder() + "/", module) << "the module folder is the current folder";
-    EXPECT_STREQ(app->mUserFolder.c_str(), module.c_str()) << "until the folders are looked up";
+    EXPECT_STREQ(folders.user.c_str(), module.c_str()) << "until the folders are looked up";
     EXPECT_TRUE(HasPqSwitch());
-    EXPECT_TRUE(app->mActive);
-    EXPECT_TRUE(app->mAppActive);
-    EXPECT_TRUE(app->mCursorShown);
+    EXPECT_TRUE(app->GetWindowEvents().active);
+    EXPECT_TRUE(app->GetWindowEvents().appActive);
+    EXPECT_TRUE(app->IsCursorShown());
     EXPECT_FALSE(app->IsCursorThreadRunning()) << "the cursor thread starts at the end of start-up";
-    EXPECT_NE(app->mWindowManager, nullptr);
-    EXPECT_EQ(GetWindowManager(), app->mWindowManager);
-    EXPECT_EQ(GetAssetManager(), app->mAssetManager);
-    EXPECT_NE(app->mStringTable, nullptr);
-    EXPECT_NE(app->mTaskList, nullptr);
+    EXPECT_NE(app->GetWindowManager(), nullptr);
+    EXPECT_EQ(GetWindowManager(), app->GetWindowManager());
+    EXPECT_EQ(GetAssetManager(), app->GetAssetManager());
+    EXPECT_NE(app->GetStringTable(), nullptr);
+    EXPECT_NE(app->GetTaskList(), nullptr);
 
     float scale = 0.0f;
     EXPECT_FALSE(GetDisplayHost().GetScaleFactor(scale));
     EXPECT_EQ(scale, 1.0f);
     EXPECT_EQ(GetDisplayHost().GetMainWindow(), nullptr) << "the object is the display's host";
-    app->mActive = false;
+    // Minimised: the display host (and through it the cursor thread) sees it.
+    app->AdoptMainWindow(MakeHeadlessWindow(MainWndProc));
+    ASSERT_NE(app->GetMainWindow(), nullptr);
+    OsSendMessage(app->GetMainWindow(), OsMsg::Size, OsSize::Minimized, 0);
     EXPECT_FALSE(GetDisplayHost().IsActive());
 
     delete app;
@@ -165,24 +189,25 @@ TEST_F(ApplicationTest, HandleLoadsSettingsAndTearsEverythingDown)
         << "<settings><gamename>fake</gamename><firstpeek>1</firstpeek><a>1</a><a>2</a></settings>";
     std::ofstream(user + "/notes.txt") << "x";
 
+    gClockMs = 1000;
+    SetApplicationClock(&FakeClock);
     TPlatformApp* app = CreateApplication("", 1, true);
     ASSERT_NE(app, nullptr);
-    app->mUserFolder = user.c_str();
-    app->mCommonFolder = user.c_str();
-    app->mDesktopFolder = user.c_str();
+    app->SetDataFolders(user.c_str(), user.c_str(), user.c_str());
     ASSERT_EQ(chdir(mTemp.c_str()), 0); // as "-wd=" does
     auto* handle = new TApplication(app);
     EXPECT_EQ(TApplication::Instance(), handle);
     EXPECT_STREQ(GetConfig("a").c_str(), "2");
-    EXPECT_STREQ(GetConfig("gamename").c_str(), app->mGameName.c_str()) << "the version block wins";
-    EXPECT_STREQ(GetConfig("version").c_str(), app->mVersion.c_str());
-    EXPECT_STREQ(GetConfig("buildtag").c_str(), app->mBuildTag.c_str());
+    const TVersionTexts& texts = app->GetVersionTexts();
+    EXPECT_STREQ(GetConfig("gamename").c_str(), texts.gameName.c_str()) << "the version block wins";
+    EXPECT_STREQ(GetConfig("version").c_str(), texts.version.c_str());
+    EXPECT_STREQ(GetConfig("buildtag").c_str(), texts.buildTag.c_str());
     EXPECT_STREQ(GetUserFolder().c_str(), user.c_str());
     TString registered;
     EXPECT_TRUE(FindRegisteredFile("user:", registered, false));
 
     // Application time runs from the application object's start time.
-    app->mStartTime = OsTimeMs() - 5000;
+    gClockMs += 5000;
     uint32_t now = GetTimer();
     EXPECT_GE(now, 5000u);
     EXPECT_LT(now, 5100u);
@@ -266,13 +291,16 @@ TEST_F(ApplicationTest, AddressesReachTheOpenerAsOneArgumentWithoutAShell)
         unlink((recorder + ".out").c_str());
         TPlatformApp* app = CreateApplication(c.commandLine.c_str(), 1, true);
         ASSERT_NE(app, nullptr);
-        app->mHosted = c.hosted;
+        OsWindow parent = c.hosted ? MakeHeadlessWindow() : nullptr;
+        app->SetHosting(parent, false);
         EXPECT_TRUE(app->OpenURL(url.c_str())) << c.commandLine;
         EXPECT_EQ(WaitForOutput(recorder + ".out"), "1\n" + url) << c.commandLine;
         EXPECT_NE(access((mTemp + "/injected").c_str(), F_OK), 0) << "a shell ran the address";
         // An address that would read as an option is refused.
         EXPECT_FALSE(app->OpenURL("--help"));
         delete app;
+        if (parent)
+            OsDestroyWindow(parent);
     }
     unsetenv("QUILLORY_URL_OPENER");
 }

@@ -95,12 +95,12 @@ TEST_F(CursorThreadTest, ItPollsThePointerAndAsksForAPresent)
 
     // While a movie plays the thread leaves the cursor alone, even when the
     // pointer moves (a move in a window waits for the next frame or poll).
-    app->mWindowManager->SetMoviePlaying(true);
+    app->GetWindowManager()->SetMoviePlaying(true);
     std::this_thread::sleep_for(std::chrono::milliseconds(40));
     platform->MoveMouse(35, 45);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     EXPECT_FALSE(platform->TakeCursorPresentDue());
-    app->mWindowManager->SetMoviePlaying(false);
+    app->GetWindowManager()->SetMoviePlaying(false);
     EXPECT_TRUE(Eventually([&] { return platform->TakeCursorPresentDue(); }));
     TDXContext::CursorState cursor = platform->GetContext()->GetCursorState();
     EXPECT_EQ(cursor.drawn.x, 35);

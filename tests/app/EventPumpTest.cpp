@@ -7,6 +7,7 @@
 #include "platform/CommandLine.h"
 #include "platform/Task.h"
 #include "platform/TaskList.h"
+#include "render/DisplayHost.h"
 #include "render/Renderer.h"
 #include "sound/SoundManager.h"
 #include "ui/WindowManager.h"
@@ -114,7 +115,6 @@ TEST_F(EventPump, EachMessageGivesItsEvent)
             ASSERT_EQ(Pump().type, kEventKeyUp);
         }
         OsReleaseCapture();
-        app->mMouseLeftPending = false;
         PumpUntilIdle();
     }
 }
@@ -184,7 +184,7 @@ TEST_F(EventPump, AltEnterTogglesFullScreen)
 
 TEST_F(EventPump, AltEnterWhenHosted)
 {
-    app->mHosted = true;
+    SetHosted(true);
     OsPostMessage(window, OsMsg::SysKeyDown, OsKey::Return, kAlt);
     EXPECT_EQ(Pump(), Ev(kEventNothing));
     EXPECT_FALSE(platform->IsFullScreen());
@@ -224,7 +224,7 @@ TEST_F(EventPump, TheClickThatActivatesIsDropped)
     // the press arrives as the activating click.
     WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
     Button(true, SDL_BUTTON_LEFT, kX, kY);
-    EXPECT_TRUE(app->mClickGuard);
+    EXPECT_TRUE(Events().clickGuard);
     EXPECT_EQ(Pump(), Ev(kEventActivate, 1));
     EXPECT_EQ(Pump(), Ev(kEventNothing));
     EXPECT_EQ(OsGetCapture(), nullptr) << "a dropped press takes no capture";
@@ -232,12 +232,12 @@ TEST_F(EventPump, TheClickThatActivatesIsDropped)
     now += 100;
     Button(false, SDL_BUTTON_LEFT, kX, kY);
     EXPECT_EQ(Pump(), Ev(kEventNothing));
-    EXPECT_FALSE(app->mClickGuard);
+    EXPECT_FALSE(Events().clickGuard);
 
     // The guard is gone: the next click counts.
     now += 50;
     Button(true, SDL_BUTTON_LEFT, kX, kY);
-    EXPECT_FALSE(app->mClickGuard);
+    EXPECT_FALSE(Events().clickGuard);
     EXPECT_EQ(Pump(), Ev(5, 0, kX, kY));
     EXPECT_EQ(OsGetCapture(), window);
     Button(false, SDL_BUTTON_LEFT, kX, kY);
@@ -261,20 +261,20 @@ TEST_F(EventPump, ClickGuardTimesAndMovies)
     now += kClickGuardMs;
     OsPostMessage(window, OsMsg::RButtonUp, 0, 0);
     EXPECT_EQ(Pump(), Ev(6, 0, kX, kY));
-    EXPECT_FALSE(app->mClickGuard);
+    EXPECT_FALSE(Events().clickGuard);
 
     // A press after the guard time counts but leaves the guard to its release.
     guard();
     now += kClickGuardMs + 1;
     OsPostMessage(window, OsMsg::MouseWheel, Hi(0, 120), 0);
     EXPECT_EQ(Pump(), Ev(6, 6, kX, kY));
-    EXPECT_TRUE(app->mClickGuard);
+    EXPECT_TRUE(Events().clickGuard);
     OsPostMessage(window, OsMsg::MButtonUp, 0, 0);
     EXPECT_EQ(Pump(), Ev(6, 2, kX, kY));
-    EXPECT_FALSE(app->mClickGuard);
+    EXPECT_FALSE(Events().clickGuard);
 
     // While a movie plays the guard does not apply.
-    TWindowManager* manager = app->mWindowManager;
+    TWindowManager* manager = app->GetWindowManager();
     guard();
     manager->SetMoviePlaying(true);
     OsPostMessage(window, OsMsg::LButtonDown, 0, 0);
@@ -306,9 +306,9 @@ TEST_F(EventPump, ClickGuardTimesAndMovies)
     manager->SetMovieInput(false);
 
     // A hosted program has no click guard.
-    app->mHosted = true;
+    SetHosted(true);
     guard();
-    EXPECT_FALSE(app->mClickGuard);
+    EXPECT_FALSE(Events().clickGuard);
 }
 
 TEST_F(EventPump, PressesCaptureReleasesGiveBackAndTheWheelDoesNeither)
@@ -345,29 +345,29 @@ TEST_F(EventPump, CaptureChangedOnlyWhenItWentToAnotherWindow)
 
 TEST_F(EventPump, HoverAndLeaveTracking)
 {
-    EXPECT_FALSE(app->mHoverArmed);
-    EXPECT_FALSE(app->mLeaveArmed);
+    EXPECT_FALSE(Events().hoverArmed);
+    EXPECT_FALSE(Events().leaveArmed);
     Motion(10, 20);
     EXPECT_EQ(EventsUntilIdle(), std::vector<TPlatformEvent>{Ev(8, 0, 10, 20)});
-    EXPECT_TRUE(app->mHoverArmed);
-    EXPECT_TRUE(app->mLeaveArmed);
+    EXPECT_TRUE(Events().hoverArmed);
+    EXPECT_TRUE(Events().leaveArmed);
 
     // Resting 400 ms inside the box: one hover, and tracking is armed again.
     now += 399;
     EXPECT_EQ(Pump().type, kEventIdle);
     now += 1;
     EXPECT_EQ(EventsUntilIdle(), std::vector<TPlatformEvent>{Ev(10, 0, 10, 20)});
-    EXPECT_TRUE(app->mHoverArmed);
+    EXPECT_TRUE(Events().hoverArmed);
     now += 400;
     EXPECT_EQ(EventsUntilIdle(), std::vector<TPlatformEvent>{Ev(10, 0, 10, 20)});
 
     // A paint disarms hover; the next move arms it again.
     OsInvalidateWindow(window);
     EXPECT_EQ(EventsUntilIdle(), std::vector<TPlatformEvent>{Ev(kEventPaint)});
-    EXPECT_FALSE(app->mHoverArmed);
+    EXPECT_FALSE(Events().hoverArmed);
     Motion(11, 20);
     EXPECT_EQ(EventsUntilIdle(), std::vector<TPlatformEvent>{Ev(8, 0, 11, 20)});
-    EXPECT_TRUE(app->mHoverArmed);
+    EXPECT_TRUE(Events().hoverArmed);
 
     // Leaving: the leave message makes no event itself; the next step
     // reports the pointer left, where it was last seen.
@@ -375,18 +375,18 @@ TEST_F(EventPump, HoverAndLeaveTracking)
     std::vector<TPlatformEvent> events = PumpUntilIdle();
     std::vector<TPlatformEvent> expected = {Ev(kEventNothing), Ev(9, 0, -5, 30)};
     EXPECT_EQ(events, expected);
-    EXPECT_FALSE(app->mHoverArmed);
-    EXPECT_FALSE(app->mLeaveArmed);
-    EXPECT_FALSE(app->mMouseLeftPending);
+    EXPECT_FALSE(Events().hoverArmed);
+    EXPECT_FALSE(Events().leaveArmed);
+    EXPECT_FALSE(Events().mouseLeftPending);
     Motion(12, 20);
     EXPECT_EQ(EventsUntilIdle(), std::vector<TPlatformEvent>{Ev(8, 0, 12, 20)});
-    EXPECT_TRUE(app->mLeaveArmed);
+    EXPECT_TRUE(Events().leaveArmed);
 }
 
 TEST_F(EventPump, MinimiseAndRestore)
 {
     TSoundManager* sound = new TSoundManager();
-    app->mSoundManager = sound;
+    app->SetSoundManager(sound);
     platform->CountWorkingFrame();
 
     OsShowWindow(window, OsShow::Minimize);
@@ -410,7 +410,7 @@ TEST_F(EventPump, MinimiseAndRestore)
 TEST_F(EventPump, ApplicationActivation)
 {
     TSoundManager* sound = new TSoundManager();
-    app->mSoundManager = sound;
+    app->SetSoundManager(sound);
     OsSendMessage(window, OsMsg::ActivateApp, 0, 0);
     EXPECT_FALSE(sound->IsEnabled());
     OsSendMessage(window, OsMsg::ActivateApp, 0, 0);
@@ -436,7 +436,7 @@ TEST_F(EventPump, PendingFlagsComeOneAtATimeInTheirOrder)
     OsSendMessage(window, OsMsg::Close);
     OsSendMessage(window, OsMsg::ActivateApp, 0, 0);
     OsSendMessage(window, OsMsg::Size, OsSize::Minimized, 0);
-    app->mDisplayChanged = true;
+    GetDisplayHost().DisplayChanged();
     OsPostMessage(window, OsMsg::KeyDown, 'A', 0);
 
     std::vector<TPlatformEvent> expected = {Ev(kEventDisplayChanged), Ev(kEventActivate, 0),
@@ -463,7 +463,7 @@ TEST_F(EventPump, HostedRightButtonsAreMappedButNotDispatched)
 
     for (bool hosted : {false, true}) {
         SCOPED_TRACE(hosted ? "hosted" : "not hosted");
-        app->mHosted = hosted;
+        SetHosted(hosted);
         seen.clear();
         OsPostMessage(window, OsMsg::RButtonDown, 0, 0);
         EXPECT_EQ(Pump(), Ev(6, 1, kX, kY));
@@ -504,9 +504,9 @@ TEST_F(EventPump, TheIdlePassRunsCallbacksAndTasksAndWaitsAtMostAMillisecond)
 {
     int taskRuns = 0;
     int callbacks = 0;
-    app->mTaskList->Add(new CountingTask(&taskRuns));
+    app->GetTaskList()->Add(new CountingTask(&taskRuns));
     TSoundManager* sound = new TSoundManager();
-    app->mSoundManager = sound;
+    app->SetSoundManager(sound);
     sound->QueueCompletion([&] { ++callbacks; });
 
     auto start = std::chrono::steady_clock::now();
@@ -522,8 +522,7 @@ TEST_F(EventPump, TheIdlePassRunsCallbacksAndTasksAndWaitsAtMostAMillisecond)
     EXPECT_EQ(taskRuns, 1);
 
     // Without a sound manager the idle pass still runs the tasks.
-    delete sound;
-    app->mSoundManager = nullptr;
+    app->SetSoundManager(nullptr); // deletes it
     EXPECT_EQ(Pump(), Ev(kEventIdle));
     EXPECT_EQ(taskRuns, 2);
 }
@@ -545,7 +544,7 @@ TEST_F(EventPump, WhileTheDisplayIsNotReady)
     // waits, and each step tries to restore (which sets the mode again).
     platform->SetBroken(now);
     OsPostMessage(window, OsMsg::KeyDown, 'A', 0);
-    app->mCloseRequested = true;
+    OsSendMessage(window, OsMsg::Close);
     EXPECT_EQ(Pump(), Ev(kEventNothing));
     EXPECT_FALSE(platform->IsBroken());
     EXPECT_EQ(Pump(), Ev(kEventDisplayChanged));
@@ -558,7 +557,7 @@ TEST_F(EventPump, WhileTheDisplayIsNotReady)
     EXPECT_EQ(Pump(), Ev(kEventNothing));
     EXPECT_EQ(Pump(), Ev(kEventNothing));
     EXPECT_TRUE(platform->IsBroken());
-    EXPECT_TRUE(app->mActivationPending) << "not reported while broken";
+    EXPECT_TRUE(Events().activationPending) << "not reported while broken";
 
     // A quit still gets through.
     OsPostQuitMessage(0);
@@ -575,10 +574,8 @@ TEST_F(EventPump, WithoutDisplayOrApplication)
     EXPECT_EQ(Pump(), Ev(kEventQuit));
 
     TPlatformApp* saved = app;
-    OsSetWindowUserData(window, nullptr);
-    saved->mMainWindow = nullptr;
-    delete saved;
     app = nullptr;
+    delete saved;
     EXPECT_EQ(Pump(), Ev(kEventQuit));
 }
 

@@ -26,7 +26,7 @@ protected:
         OsResetMessageState();
         app = new TPlatformApp("", 0, true);
         sound = new TSoundManager();
-        app->mSoundManager = sound;
+        app->SetSoundManager(sound);
         sound->SetMasterVolume(0.75f);
     }
 
@@ -179,8 +179,8 @@ TEST_F(HostBridge, FullScreenFlagAndForwardingWithoutAHost)
 
 TEST_F(HostBridge, WithoutASoundManagerTheStateStillFollows)
 {
-    delete sound;
-    app->mSoundManager = nullptr;
+    app->SetSoundManager(nullptr); // deletes it
+    sound = nullptr;
     EnableHostBridge();
     SendHostReady();
     HostCommand(2, 0);

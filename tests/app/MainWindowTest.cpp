@@ -30,7 +30,7 @@ TEST_F(MainWindow, ProcedureResults)
     for (const Case& c : cases)
         EXPECT_EQ(OsSendMessage(window, c.message, c.wParam, c.lParam), c.result) << std::hex << c.message;
     EXPECT_TRUE(OsIsWindow(window)) << "a close request leaves the window";
-    EXPECT_TRUE(app->mCloseRequested);
+    EXPECT_TRUE(Events().closeRequested);
 }
 
 TEST_F(MainWindow, DestroyPostsTheQuitMessage)
@@ -53,7 +53,7 @@ TEST_F(MainWindow, WithoutTheApplicationObjectTheDefaultsApply)
     OsSetWindowUserData(window, nullptr);
     EXPECT_EQ(OsSendMessage(window, OsMsg::User, 4, 0), 0);
     OsSendMessage(window, OsMsg::ActivateApp, 0, 0);
-    EXPECT_TRUE(app->mAppActive);
+    EXPECT_TRUE(Events().appActive);
     OsSetWindowUserData(window, app);
 }
 
@@ -123,7 +123,7 @@ TEST_F(MainWindow, SetupDisplaySetsTheModeAndTheTimer)
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 480);
     EXPECT_FALSE(full);
-    EXPECT_FLOAT_EQ(app->mScaleFactor, 1.0f);
+    EXPECT_FLOAT_EQ(app->GetScaleFactor(), 1.0f);
 
     PumpUntilIdle();
     now += 250;
@@ -147,21 +147,13 @@ TEST_F(MainWindow, SetupDisplayWithTheHostBridgeStaysWindowed)
 
 TEST_F(MainWindow, SetupDisplayWhenHostedIsScaled)
 {
-    OsWindowParams params;
-    params.width = 1600;
-    params.height = 1200;
-    params.headless = true;
-    OsWindow parent = OsCreateWindow(params);
-    app->mHosted = true;
-    app->mExternalWindowParent = parent;
+    SetHosted(true, 1600, 1200);
     app->SetupDisplay(800, 600, true);
-    EXPECT_FLOAT_EQ(app->mScaleFactor, 2.0f);
+    EXPECT_FLOAT_EQ(app->GetScaleFactor(), 2.0f);
     EXPECT_FALSE(platform->IsFullScreen());
     float scale = 0;
     EXPECT_TRUE(GetDisplayHost().GetScaleFactor(scale));
     EXPECT_FLOAT_EQ(scale, 2.0f);
-    app->mExternalWindowParent = nullptr;
-    OsDestroyWindow(parent);
 }
 
 TEST_F(MainWindow, FullScreenWithoutTheBridgeIsTheDisplays)

@@ -4,7 +4,8 @@
 // with a windowed 800 x 600 mode, and one injected clock for the message
 // layer and the application time. Input comes in as SDL events for the
 // headless window (as the video system would deliver them) or as posted
-// messages.
+// messages. The application object owns the window; a hosted test gets a
+// headless parent window.
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,7 @@ protected:
     TPlatformApp* app = nullptr;
     TPlatform* platform = nullptr;
     OsWindow window = nullptr;
+    OsWindow parent = nullptr;
 
     void SetUp() override
     {
@@ -55,8 +57,7 @@ protected:
         params.headless = true;
         window = OsCreateWindow(params);
         ASSERT_NE(window, nullptr);
-        app->mMainWindow = window;
-        OsSetWindowUserData(window, app);
+        app->AdoptMainWindow(window);
 
         platform = new TPlatform();
         platform->SetWindow(window);
@@ -77,13 +78,13 @@ protected:
         if (app)
             app->StopCursorThread();
         delete platform;
+        delete app; // and the main window with it
         if (OsIsWindow(window)) {
             OsSetWindowUserData(window, nullptr);
             OsDestroyWindow(window);
         }
-        if (app)
-            app->mMainWindow = nullptr;
-        delete app;
+        if (parent)
+            OsDestroyWindow(parent);
         OsResetMessageState();
         OsSetMessageClock(nullptr);
         SetTimerSource(nullptr);
@@ -126,6 +127,23 @@ protected:
     }
 
     uint32_t Id() const { return OsGetWindowEventId(window); }
+
+    TWindowEvents& Events() { return app->GetWindowEvents(); }
+
+    // Hosted in a headless parent window of that size (as "-wnd=" makes the
+    // program), or not hosted.
+    void SetHosted(bool hosted, int32_t width = 1, int32_t height = 1)
+    {
+        if (hosted && !parent) {
+            OsWindowParams params;
+            params.width = width;
+            params.height = height;
+            params.headless = true;
+            parent = OsCreateWindow(params);
+            ASSERT_NE(parent, nullptr);
+        }
+        app->SetHosting(hosted ? parent : nullptr, false);
+    }
 
     TSdlEvents Sdl() const { return TSdlEvents(Id()); }
     void Motion(int32_t x, int32_t y) { Sdl().Motion(x, y); }

@@ -90,7 +90,8 @@ void TestGameMain(TApplication* application, const char* commandLine)
     seen.soundThread = application->GetSoundManager() && application->GetSoundManager()->IsThreadRunning();
     TPlatformApp* app = application->GetPlatformApp();
     seen.cursorThread = app->IsCursorThreadRunning();
-    seen.mainWindow = app->mMainWindow != nullptr && app->mMainWindow == OsWindowFromValue(OsWindowValue(app->mMainWindow));
+    OsWindow mainWindow = app->GetMainWindow();
+    seen.mainWindow = mainWindow != nullptr && mainWindow == OsWindowFromValue(OsWindowValue(mainWindow));
     for (const char* key : {"version", "gamename", "buildtag", "startupdir", "flavour", "dup", "colour"})
         seen.config[key] = GetConfig(key).c_str();
 

@@ -59,7 +59,7 @@ protected:
         app = new TPlatformApp("", 0, true);
         SetAssetFolders((folder + "/u").c_str(), (folder + "/c").c_str(), (folder + "/d").c_str());
         app->CreateMainWindow();
-        window = app->mMainWindow;
+        window = app->GetMainWindow();
         ASSERT_NE(window, nullptr);
         ASSERT_NE(OsGetSdlWindow(window), nullptr);
     }
