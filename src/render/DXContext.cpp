@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "os/gfx/GfxDevice.h"
 #include "os/gfx/GfxSurface.h"
@@ -21,12 +22,27 @@ namespace {
 
 // The cursor is shown again by the pointer poll at most this often.
 constexpr uint32_t kCursorPollMs = 16;
-// A poll gives up on a busy mouse mutex after this long.
+// A poll gives up on a busy mouse mutex after this long, trying again at
+// these steps.
 constexpr auto kPollWait = std::chrono::milliseconds(5);
+constexpr auto kPollRetry = std::chrono::microseconds(250);
 // Cursor image files larger than this are not read.
 constexpr uint32_t kMaxCursorFile = 1u << 20;
 
 std::atomic<bool> gRestoringMouseImage{false};
+
+// Takes the lock within kPollWait. A loop of try_lock rather than a timed
+// lock, whose pthread_mutex_clocklock ThreadSanitizer cannot follow.
+bool LockForPoll(std::unique_lock<std::recursive_mutex>& lock)
+{
+    const auto end = std::chrono::steady_clock::now() + kPollWait;
+    while (!lock.try_lock()) {
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(kPollRetry);
+    }
+    return true;
+}
 
 // The active flag of the application object (minimised or not).
 bool AppActiveFlag()
@@ -83,7 +99,7 @@ TDXContext::~TDXContext()
         mListener = nullptr;
     }
     ReleaseObjects();
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     mCursorTexture.reset();
 }
 
@@ -91,7 +107,7 @@ void TDXContext::ReleaseObjects()
 {
     mDevice = nullptr;
     {
-        std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+        std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
         mMode = GfxMode();
     }
     mDisplay.DestroyObjects();
@@ -122,7 +138,7 @@ void TDXContext::ReadDesktopMode()
 void TDXContext::SetDesktopMode(int32_t colours, int32_t width, int32_t height)
 {
     // The cursor thread reads the desktop size.
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     mDesktopColours = colours;
     mDesktopWidth = width;
     mDesktopHeight = height;
@@ -175,7 +191,7 @@ bool TDXContext::Create(OsWindow window, bool fullScreen, int32_t width, int32_t
     }
     GfxDisplay* display = mDisplay.GetDirectDraw();
     {
-        std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+        std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
         mMode = display->GetMode();
     }
 
@@ -220,7 +236,7 @@ bool TDXContext::Create(OsWindow window, bool fullScreen, int32_t width, int32_t
     mHardwareDescription += StrFormat("D3DDESC: %s\n", Hex(desc).c_str());
 
     // An image set before this mode reaches the display now.
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     if (mImageWidth > 0)
         PushCursorToDisplay();
     return true;
@@ -293,9 +309,9 @@ TMousePos TDXContext::MoveMouseImage(int32_t x, int32_t y, bool intoBack)
     const bool poll = x == -1;
     // The cursor thread polls; everything else runs on the main thread.
     const bool mainThread = !poll || intoBack;
-    std::unique_lock<std::recursive_timed_mutex> lock(mMouseMutex, std::defer_lock);
+    std::unique_lock<std::recursive_mutex> lock(mMouseMutex, std::defer_lock);
     if (poll && !intoBack) {
-        if (!lock.try_lock_for(kPollWait))
+        if (!LockForPoll(lock))
             return TMousePos{x, y};
     } else {
         lock.lock();
@@ -431,7 +447,7 @@ bool TDXContext::ApplyCursorImage(bool hadImage)
 
 bool TDXContext::SetCursorImage(TTextureRef texture, int32_t hotX, int32_t hotY)
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     HideMouseImage();
     bool hadImage = mCursorTexture != nullptr || !mCursorFile.IsEmpty();
     mCursorTexture = std::move(texture);
@@ -471,7 +487,7 @@ bool TDXContext::SetCursorImageFile(const TString& name, int32_t hotX, int32_t h
         return false;
     }
 
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     HideMouseImage();
     bool hadImage = mCursorTexture != nullptr || !mCursorFile.IsEmpty();
     mCursorTexture.reset();
@@ -487,7 +503,7 @@ bool TDXContext::SetCursorImageFile(const TString& name, int32_t hotX, int32_t h
 
 void TDXContext::HideMouseImage()
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     if (mImageWidth > 0 && mCursorDrawn) {
         mCursorDrawn = false;
         mPresentDue = true;
@@ -498,7 +514,7 @@ void TDXContext::HideMouseImage()
 
 void TDXContext::ResetMouse()
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     mPosition = TMousePos();
     mDrawnPosition = TMousePos();
     mTracking = false;
@@ -508,7 +524,7 @@ void TDXContext::ResetMouse()
 
 void TDXContext::SyncMouse()
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     TRect old = mWindowRect;
     UpdateWindowRect();
     if (old == mWindowRect)
@@ -524,28 +540,28 @@ TMousePos TDXContext::GetMousePos()
     int32_t x = 0, y = 0;
     if (ReadSystemPosition(x, y))
         return {x, y};
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     return mPosition;
 }
 
 void TDXContext::EraseMouseImage()
 {
     // The back buffer never holds the cursor: nothing to restore there.
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     if (mImageWidth > 0)
         mCursorDrawn = false;
 }
 
 bool TDXContext::BeginFrameCursor()
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     GfxDisplay* display = mDisplay.GetDirectDraw();
     return display && GfxOk(display->CopyFrontToBack());
 }
 
 GfxResult TDXContext::EndFrameCursor()
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     UpdateWindowRect();
     if (mSurfaceLost)
         RestoreMouseImage();
@@ -579,7 +595,7 @@ void TDXContext::ShowCursorOn(GfxDisplay& display)
 
 GfxResult TDXContext::PresentCursor()
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     GfxDisplay* display = mDisplay.GetDirectDraw();
     if (!display)
         return GfxResult::NotCreated;
@@ -603,7 +619,7 @@ void TDXContext::RestoreMouseImage()
         return;
     }
     {
-        std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+        std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
         if (mImageWidth > 0) {
             if (MoviePlaying()) {
                 mCursorDrawn = false;
@@ -622,7 +638,7 @@ void TDXContext::RestoreMouseImage()
 
 TTextureRef TDXContext::GetCursorTexture()
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     if (mCursorTexture && mImageWidth >= 1 && mImageHeight >= 1)
         return mCursorTexture;
     return TTextureRef();
@@ -630,13 +646,13 @@ TTextureRef TDXContext::GetCursorTexture()
 
 bool TDXContext::HasCursorImage()
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     return mImageWidth > 0 && mImageHeight > 0;
 }
 
 TDXContext::CursorState TDXContext::GetCursorState()
 {
-    std::lock_guard<std::recursive_timed_mutex> lock(mMouseMutex);
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     CursorState s;
     s.position = mPosition;
     s.drawn = mDrawnPosition;

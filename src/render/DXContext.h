@@ -151,7 +151,7 @@ public:
         uint32_t lastDrawTime = 0;
     };
     CursorState GetCursorState();
-    std::recursive_timed_mutex& GetMouseMutex() { return mMouseMutex; }
+    std::recursive_mutex& GetMouseMutex() { return mMouseMutex; }
 
 private:
     friend class MouseTextureListener;
@@ -183,7 +183,7 @@ private:
     MouseTextureListener* mListener = nullptr;
 
     // Cursor (mouse mutex).
-    std::recursive_timed_mutex mMouseMutex;
+    std::recursive_mutex mMouseMutex;
     uint32_t mLastDrawTime = 0;
     bool mIntoBack = false;       // cursor operations target the back buffer
     bool mCursorDrawn = false;    // the presented picture shows the cursor

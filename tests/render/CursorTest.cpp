@@ -31,7 +31,7 @@ TEST_F(CursorTest, ThePollSkipsABusyMutexAfterFiveMilliseconds)
     TMousePos pos;
     std::chrono::steady_clock::duration waited{};
     {
-        std::lock_guard<std::recursive_timed_mutex> hold(Context().GetMouseMutex());
+        std::lock_guard<std::recursive_mutex> hold(Context().GetMouseMutex());
         std::thread poller([&] {
             auto start = std::chrono::steady_clock::now();
             pos = platform->MoveMouse(-1, -1);
@@ -132,7 +132,7 @@ TEST_F(CursorTest, RestoringTheImageIsGuardedAndWaitsForMovies)
     // another thread) is refused.
     std::thread restorer;
     {
-        std::lock_guard<std::recursive_timed_mutex> hold(Context().GetMouseMutex());
+        std::lock_guard<std::recursive_mutex> hold(Context().GetMouseMutex());
         restorer = std::thread([&] { Context().RestoreMouseImage(); });
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         Context().RestoreMouseImage();
