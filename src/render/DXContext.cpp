@@ -364,7 +364,7 @@ TMousePos TDXContext::MoveMouseImage(int32_t x, int32_t y, bool intoBack)
         }
         if (mPosition.x < 0 || mPosition.y < 0 || mPosition.x >= w || mPosition.y >= h) {
             TMousePos pos = mPosition;
-            HideMouseImage();
+            HideCursor(mainThread);
             return pos;
         }
     }
@@ -503,22 +503,46 @@ bool TDXContext::SetCursorImageFile(const TString& name, int32_t hotX, int32_t h
 
 void TDXContext::HideMouseImage()
 {
+    HideCursor(true);
+}
+
+void TDXContext::HideCursor(bool mainThread)
+{
     std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     if (mImageWidth > 0 && mCursorDrawn) {
         mCursorDrawn = false;
         mPresentDue = true;
     }
-    if (mImageWidth > 0 && mTracking)
-        ResetMouse();
+    if (mImageWidth <= 0 || !mTracking)
+        return;
+    ForgetPointer();
+    // The window bounds come from the window system: main thread only.
+    if (mainThread)
+        UpdateWindowRect();
+    else
+        mBoundsStale = true;
+}
+
+void TDXContext::ForgetPointer()
+{
+    mPosition = TMousePos();
+    mDrawnPosition = TMousePos();
+    mTracking = false;
+    mCursorDrawn = false;
 }
 
 void TDXContext::ResetMouse()
 {
     std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
-    mPosition = TMousePos();
-    mDrawnPosition = TMousePos();
-    mTracking = false;
-    mCursorDrawn = false;
+    ForgetPointer();
+    UpdateWindowRect();
+}
+
+void TDXContext::RefreshStaleBounds()
+{
+    if (!mBoundsStale.exchange(false))
+        return;
+    std::lock_guard<std::recursive_mutex> lock(mMouseMutex);
     UpdateWindowRect();
 }
 

@@ -130,6 +130,9 @@ public:
     bool TakePresentDue() { return mPresentDue.exchange(false); }
     // A redraw of the frame was asked for from another thread.
     bool TakeRedrawRequest() { return mRedrawRequested.exchange(false); }
+    // Main thread: reads the window bounds again when the cursor thread's
+    // poll hid the cursor since (it leaves the window system alone).
+    void RefreshStaleBounds();
     bool IsRedrawRequested() const { return mRedrawRequested.load(); }
     // Main thread, outside a frame: shows the last frame again with the
     // cursor where it is now.
@@ -162,6 +165,10 @@ private:
     bool ApplyCursorImage(bool hadImage);
     void PushCursorToDisplay();
     void UpdateWindowRect();
+    // Hides the cursor and forgets the pointer; off the main thread the
+    // window bounds are left for RefreshStaleBounds.
+    void HideCursor(bool mainThread);
+    void ForgetPointer();
     void ShowCursorOn(GfxDisplay& display);
     void RequestRedraw(bool mainThread);
     bool InsideDesktop(int32_t x, int32_t y) const;
@@ -207,6 +214,7 @@ private:
 
     std::atomic<bool> mPresentDue{false};
     std::atomic<bool> mRedrawRequested{false};
+    std::atomic<bool> mBoundsStale{false};
 };
 
 // The colour-key colour of cursor images: pixels of this colour are

@@ -963,6 +963,7 @@ bool TPlatform::TakeCursorPresentDue()
 void TPlatform::ServeCursor()
 {
     TDXContext& context = *mData->mContext;
+    context.RefreshStaleBounds();
     if (context.TakeRedrawRequest())
         InvalidateWindowManager();
     if (mData->mInFrame || MoviePlaying() || !context.IsPresentDue())

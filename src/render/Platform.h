@@ -114,7 +114,8 @@ public:
     bool TakeCursorPresentDue();
     // Main thread, from the pump's idle pass: when the cursor moved since it
     // was last shown and no frame or movie is on, shows it (and turns a
-    // redraw asked for by the cursor thread into an invalidation).
+    // redraw asked for by the cursor thread into an invalidation, and reads
+    // the window bounds the cursor thread's poll left stale).
     void ServeCursor();
     bool IsFlipDone() const;
     void GetClientOrigin(int32_t& x, int32_t& y);

@@ -49,6 +49,37 @@ TEST_F(CursorTest, ThePollSkipsABusyMutexAfterFiveMilliseconds)
     EXPECT_TRUE(platform->TakeCursorPresentDue());
 }
 
+TEST_F(CursorTest, ThePollLeavesTheWindowBoundsToTheMainThread)
+{
+    platform->MoveMouse(10, 10);
+    now += 100;
+    std::thread([&] { platform->MoveMouse(-1, -1); }).join();
+    ASSERT_TRUE(Context().GetCursorState().drawnFlag);
+
+    // The window shrinks unseen; then the pointer leaves its client area and
+    // the poll takes the cursor off.
+    const TRect before = Context().GetDisplayObject().GetBounds();
+    ASSERT_EQ(before.Width(), 800);
+    ASSERT_TRUE(OsSetClientSize(window, 640, 480));
+    platform->MoveMouse(900, 100);
+    now += 100;
+    platform->TakeCursorPresentDue();
+    std::thread([&] { platform->MoveMouse(-1, -1); }).join();
+    TDXContext::CursorState s = Context().GetCursorState();
+    EXPECT_FALSE(s.drawnFlag);
+    EXPECT_FALSE(s.tracking);
+    EXPECT_TRUE(platform->TakeCursorPresentDue()) << "the picture loses the cursor";
+    EXPECT_TRUE(Context().GetDisplayObject().GetBounds() == before)
+        << "the poll read the window bounds from the window system";
+
+    // The main thread's idle pass reads them, once.
+    platform->ServeCursor();
+    EXPECT_EQ(Context().GetDisplayObject().GetBounds().Width(), 640);
+    ASSERT_TRUE(OsSetClientSize(window, 700, 500));
+    platform->ServeCursor();
+    EXPECT_EQ(Context().GetDisplayObject().GetBounds().Width(), 640) << "nothing left stale";
+}
+
 TEST_F(CursorTest, TheFrameDrawsTheCursorAtThePointer)
 {
     platform->MoveMouse(120, 130);
