@@ -5,6 +5,7 @@
 #include "os/system/Instance.h"
 #include "os/system/Time.h"
 #include "os/window/Input.h"
+#include "os/window/InputWait.h"
 #include "os/window/SdlInput.h"
 #include "os/window/Timer.h"
 #include "os/window/WindowState.h"
@@ -14,6 +15,10 @@ namespace {
 // At most this many SDL events are translated per peek, so a flood of
 // events cannot keep the pump from returning.
 constexpr int kMaxEventsPerPeek = 256;
+
+// Looking for a second copy's ping is an accept() that makes and frees a
+// socket in the kernel: at most once per this many milliseconds.
+constexpr uint32_t kPingIntervalMs = 50;
 
 bool Matches(uint32_t message, uint32_t first, uint32_t last)
 {
@@ -36,9 +41,14 @@ OsMessage MakeMessage(OsWindow window, uint32_t message, uintptr_t wParam, intpt
 
 void RaiseOnPing()
 {
+    auto& s = OsState();
+    uint32_t now = OsTimeMs();
+    if (s.pingsLooked && now - s.pingsLookedAt < kPingIntervalMs)
+        return;
+    s.pingsLooked = true;
+    s.pingsLookedAt = now;
     if (OsTakeInstancePings() <= 0)
         return;
-    auto& s = OsState();
     for (auto& [value, data] : s.windows) {
         if (data->destroying || !data->visible)
             continue;
@@ -50,14 +60,38 @@ void RaiseOnPing()
     }
 }
 
+// Messages other threads posted join the posted queue, stamped now; those
+// for windows that died meanwhile are dropped.
+void TakeInbox()
+{
+    auto& s = OsState();
+    std::vector<OsMessage> arrived;
+    {
+        std::lock_guard<std::mutex> lock(s.inboxMutex);
+        if (s.inbox.empty())
+            return;
+        arrived.swap(s.inbox);
+    }
+    OsClearInputWake();
+    for (const OsMessage& m : arrived) {
+        if (!m.window || OsIsWindow(m.window))
+            s.posted.push_back(MakeMessage(m.window, m.message, m.wParam, m.lParam));
+    }
+}
+
 void PumpSources()
 {
     auto& s = OsState();
+    TakeInbox();
     RaiseOnPing();
     if (!s.videoReady)
         return;
+    // At most one pump per peek: SDL_PollEvent would pump again for each
+    // event taken.
+    OsPumpSdlEvents();
     SDL_Event e;
-    for (int i = 0; i < kMaxEventsPerPeek && SDL_PollEvent(&e); ++i)
+    for (int i = 0; i < kMaxEventsPerPeek && SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1;
+         ++i)
         OsHandleSdlEvent(e);
 }
 
@@ -120,9 +154,20 @@ intptr_t OsSendMessage(OsWindow window, uint32_t message, uintptr_t wParam, intp
 
 bool OsPostMessage(OsWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam)
 {
+    auto& s = OsState();
+    if (std::this_thread::get_id() != s.owner) {
+        // The window table is the main thread's: the handle is checked when
+        // the pump takes the message in.
+        {
+            std::lock_guard<std::mutex> lock(s.inboxMutex);
+            s.inbox.push_back(OsMessage{window, message, wParam, lParam});
+        }
+        OsWakeInputWait();
+        return true;
+    }
     if (window && !OsIsWindow(window))
         return false;
-    OsState().posted.push_back(MakeMessage(window, message, wParam, lParam));
+    s.posted.push_back(MakeMessage(window, message, wParam, lParam));
     return true;
 }
 
@@ -243,6 +288,11 @@ bool OsHasQueuedMessages()
     auto& s = OsState();
     if (!s.posted.empty() || !s.input.empty() || s.quit)
         return true;
+    {
+        std::lock_guard<std::mutex> lock(s.inboxMutex);
+        if (!s.inbox.empty())
+            return true;
+    }
     for (auto& [value, data] : s.windows) {
         if (data->invalid && data->visible && !data->minimized && !data->destroying)
             return true;
@@ -252,7 +302,6 @@ bool OsHasQueuedMessages()
 
 void OsWaitMessage(uint32_t timeoutMs)
 {
-    auto& s = OsState();
     if (OsHasQueuedMessages())
         return;
     // Wake for the next timer or hover as well.
@@ -261,12 +310,7 @@ void OsWaitMessage(uint32_t timeoutMs)
         if (due >= 0)
             wait = std::min(wait, due);
     }
-    if (wait <= 0)
-        return;
-    if (s.videoReady)
-        SDL_WaitEventTimeout(nullptr, wait);
-    else
-        OsSleepMs(wait);
+    OsWaitForInput(wait);
 }
 
 void OsSetMessageClock(uint32_t (*clock)())
@@ -284,6 +328,11 @@ void OsResetMessageState()
     auto& s = OsState();
     s.posted.clear();
     s.input.clear();
+    {
+        std::lock_guard<std::mutex> lock(s.inboxMutex);
+        s.inbox.clear();
+    }
+    OsClearInputWake();
     s.quit = false;
     s.quitCode = 0;
     s.timers.clear();

@@ -16,7 +16,8 @@
 // OsTranslateMessage), then input in arrival order (keys, characters from
 // text input, mouse, hover, leave; consecutive moves are merged), then the
 // quit message, then paint, then timers.
-// Main thread only.
+// Main thread only (the thread that first used the message layer), except
+// OsPostMessage.
 
 struct OsMessage {
     OsWindow window = nullptr;   // null for thread messages (quit)
@@ -34,6 +35,9 @@ intptr_t OsSendMessage(OsWindow window, uint32_t message, uintptr_t wParam = 0, 
 
 // Queues a message. A null window makes a thread message. False (and
 // nothing queued) for a handle that is not a window.
+// Other threads may post too: their messages wake OsWaitMessage, join the
+// posted queue at the next peek (time and pointer stamped then) and are
+// dropped there if the window has gone; for them the result is always true.
 bool OsPostMessage(OsWindow window, uint32_t message, uintptr_t wParam = 0, intptr_t lParam = 0);
 
 // Sets the quit flag: OsMsg::Quit with wParam = code is returned once the
@@ -65,8 +69,8 @@ intptr_t OsDispatchMessage(const OsMessage& msg);
 // - everything else returns 0.
 intptr_t OsDefWindowProc(OsWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 
-// Waits until an SDL event or a queued message is available, at most
-// timeoutMs. Without video it just sleeps.
+// Waits until input, a queued message, a message posted by another thread,
+// a timer or a hover is due, at most timeoutMs (details in InputWait.h).
 void OsWaitMessage(uint32_t timeoutMs);
 
 // True when a message is waiting (without pumping SDL).

@@ -7,7 +7,9 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/window/MessageQueue.h"
@@ -42,6 +44,11 @@ struct OsMessageState {
 
     std::deque<OsMessage> posted;   // OsPostMessage, OsTranslateMessage
     std::deque<OsMessage> input;    // keys, text, mouse, hover, leave
+    // Messages posted by other threads, until the pump moves them to posted.
+    std::mutex inboxMutex;
+    std::vector<OsMessage> inbox;   // under inboxMutex
+    // The thread that owns the queue: the first to use the message layer.
+    const std::thread::id owner = std::this_thread::get_id();
     bool quit = false;
     int32_t quitCode = 0;
 
@@ -74,6 +81,8 @@ struct OsMessageState {
     uint8_t syncKeys[256] = {};
 
     uint32_t (*clock)() = nullptr;
+    bool pingsLooked = false;       // instance pings, on the real clock
+    uint32_t pingsLookedAt = 0;
     int translating = 0;            // inside OsHandleSdlEvent: no nested SDL polling
     bool systemCursorShown = true;
     bool videoReady = false;
