@@ -1,7 +1,6 @@
 #include "render/Platform.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <numbers>
 
 #include "os/gfx/GfxDevice.h"
@@ -9,7 +8,6 @@
 #include "os/gfx/GfxMessageBox.h"
 #include "os/gfx/GfxSurface.h"
 #include "os/system/Time.h"
-#include "os/window/MessageQueue.h"
 #include "platform/AssetManager.h"
 #include "platform/CommandLine.h"
 #include "platform/Log.h"

@@ -9,6 +9,7 @@
 
 #include "render/CursorImage.h"
 #include "render/TestTexture.h"
+#include "support/TempFolder.h"
 #include "ui/WindowManager.h"
 
 namespace {
@@ -215,9 +216,9 @@ TEST(CursorGenerator, TheHeldArrowIsWhatTheGeneratorMakes)
 {
     if (std::system("python3 --version > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "python3 is not installed";
-    char name[] = "/tmp/cursorgenXXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    std::string folder = name;
+    TTempFolder temp("cursorgen");
+    const std::string& folder = temp.Path();
+    ASSERT_FALSE(folder.empty());
     std::string command = "python3 " QUILLORY_SOURCE_DIR "/tools/make-cursor.py " + folder +
                           "/SystemCursorPng.h --png " + folder + "/cursor.png";
     ASSERT_EQ(std::system(command.c_str()), 0);
@@ -226,7 +227,6 @@ TEST(CursorGenerator, TheHeldArrowIsWhatTheGeneratorMakes)
     size_t size = 0;
     const uint8_t* held = SystemCursorPng(&size);
     EXPECT_EQ(bytes, std::vector<uint8_t>(held, held + size)) << "run tools/make-cursor.py again";
-    std::system(("rm -rf " + folder).c_str());
 }
 
 } // namespace
