@@ -849,12 +849,12 @@ void TPlatformData::Restore()
             if (GfxOk(r))
                 break;
         }
-        if (!GfxOk(r)) {
-            ReportVideoMemory(r);
-            WriteLog("Restore: Test Cooperative level failed. Calling SetDisplay");
-            mOwner->SetDisplay(width, height, mFullScreen, true, false, false);
-            return;
-        }
+        // Whether or not the level came back, the device lost it: the mode
+        // is set again rather than trusting the old surfaces.
+        ReportVideoMemory(r);
+        WriteLog("Restore: Test Cooperative level failed. Calling SetDisplay");
+        mOwner->SetDisplay(width, height, mFullScreen, true, false, false);
+        return;
     }
     if (mWorkingCount >= 3) {
         mWorkingCount = 0;

@@ -25,7 +25,9 @@ public:
 
     // Recovers from an unusable display: releases the assets' device
     // objects, then either restores the surfaces and the assets or sets the
-    // mode again.
+    // mode again. A device that lost its cooperative level always gets its
+    // mode set again (once the level is back, or after five half-second
+    // waits on a wrong mode); other failures there leave it for later.
     void Restore();
 
     TPlatform* mOwner = nullptr;

@@ -199,8 +199,8 @@ TEST_F(FrameTest, TheCooperativeLevelIsWaitedForAtMostFiveTimes)
     } cases[] = {
         {"five failures", std::vector<GfxResult>(5, GfxResult::Failed), {}, 5, false, false},
         {"another program has the screen", {GfxResult::ExclusiveModeAlreadySet}, {}, 1, false, false},
-        {"exclusive mode regained", {GfxResult::NoExclusiveMode}, {GfxResult::Ok}, 1, false, true},
-        {"recovers on the third test", {GfxResult::Failed, GfxResult::Failed, GfxResult::Ok}, {}, 2, false, true},
+        {"exclusive mode regained", {GfxResult::NoExclusiveMode}, {GfxResult::Ok}, 1, true, false},
+        {"recovers on the third test", {GfxResult::Failed, GfxResult::Failed, GfxResult::Ok}, {}, 2, true, false},
         {"wrong mode throughout", std::vector<GfxResult>(5, GfxResult::WrongMode), {}, 5, true, false},
     };
     for (const Case& c : cases) {
