@@ -108,7 +108,7 @@ TEST_F(MainWindow, CursorImageAndVisibility)
     EXPECT_FALSE(OsSystemCursorShown());
 
     // A texture without a surface is no image: the system pointer is back.
-    app->SetCursorImage(WrapTestTexture(std::make_shared<TTestTexture>()), 0, 0);
+    app->SetCursorImage(MakeEmptyTestTexture(), 0, 0);
     EXPECT_FALSE(platform->GetCursorTexture());
     EXPECT_EQ(setCursor(), 0);
     EXPECT_TRUE(OsSystemCursorShown());

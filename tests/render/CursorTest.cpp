@@ -127,7 +127,7 @@ TEST_F(CursorTest, TextureImagesAndTheirFailures)
     EXPECT_EQ(s.height, 24);
 
     // A texture whose surface is missing.
-    TTextureRef empty = WrapTestTexture(std::make_shared<TTestTexture>());
+    TTextureRef empty = MakeEmptyTestTexture();
     platform->SetCursorImage(empty, 0, 0);
     EXPECT_EQ(LogCount("Cursor surface missing!"), 1);
     EXPECT_FALSE(platform->GetCursorTexture());

@@ -372,8 +372,7 @@ TEST_F(RenderToTextureTest, AFailedBeginLeavesNothingBehind)
     EXPECT_EQ(mDevice->GetViewport(), TRect(0, 0, 800, 600));
 
     // No surface for the texture, or the device broken: refused.
-    auto owner = std::make_shared<int>(0);
-    TTextureRef unknown(owner, reinterpret_cast<TTexture*>(owner.get()));
+    TTextureRef unknown = std::make_shared<TTexture>();
     EXPECT_FALSE(mDevice->BeginRenderToTexture(unknown, 0));
     mHost->mReady = false;
     EXPECT_FALSE(mDevice->BeginRenderToTexture(texture, 0));

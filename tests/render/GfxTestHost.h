@@ -1,11 +1,12 @@
 #pragma once
 // A render host over one graphics display for the drawing-device tests, with
-// textures that are only keys for surfaces the test made.
+// textures that stand for surfaces the test made.
 #include <map>
 #include <memory>
 
 #include "os/gfx/GfxDisplay.h"
 #include "render/GfxRenderDevice.h"
+#include "render/Texture.h"
 #include "render/TextureRef.h"
 
 class TTestRenderHost : public TGfxFrameHost {
@@ -15,11 +16,10 @@ public:
     bool mReady = true;
     bool IsDeviceReady() override { return mReady && TGfxFrameHost::IsDeviceReady(); }
 
-    // A texture reference standing for surface (never dereferenced).
+    // A texture (without a surface of its own) that stands for surface.
     TTextureRef AddTexture(GfxSurface* surface, int32_t width, int32_t height)
     {
-        auto owner = std::make_shared<int>(0);
-        TTextureRef texture(owner, reinterpret_cast<TTexture*>(owner.get()));
+        auto texture = std::make_shared<TTexture>();
         mTextures[texture.get()] = TTextureTarget{surface, width, height};
         return texture;
     }

@@ -326,7 +326,7 @@ TEST_F(RendererTest, RenderToTextureIsRefusedWhileDrawingAndReleasesTheTarget)
     EXPECT_FALSE(mRenderer->BeginRenderToTexture(target, 0));
     EXPECT_FALSE(mRenderer->IsDrawing());
     EXPECT_EQ(target.use_count(), 1);
-    TTextureRef bare = WrapTestTexture(std::make_shared<TTestTexture>());
+    TTextureRef bare = MakeEmptyTestTexture();
     EXPECT_FALSE(mRenderer->BeginRenderToTexture(bare, 0));
     EXPECT_FALSE(mRenderer->IsDrawing());
 }

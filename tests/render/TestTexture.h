@@ -1,49 +1,40 @@
 #pragma once
-// Textures for tests of the display layer: a texture reference whose data is
-// a TDxTextureData, without the texture class. The pointer handed around as
-// the texture is the holder's; only the resolver installed here reads it.
+// Textures for tests of the display layer: real textures whose surface is
+// made on the display layer's device and filled with one colour.
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "render/Texture.h"
 #include "render/TextureData.h"
 #include "render/TextureRef.h"
 
-struct TTestTexture {
-    std::unique_ptr<TDxTextureData> data = std::make_unique<TDxTextureData>();
-};
-
-inline TTextureData* ResolveTestTexture(const TTexture* texture)
-{
-    return texture ? reinterpret_cast<const TTestTexture*>(texture)->data.get() : nullptr;
-}
-
-inline TTextureRef WrapTestTexture(std::shared_ptr<TTestTexture> holder)
-{
-    SetTextureDataResolver(ResolveTestTexture);
-    TTexture* pointer = reinterpret_cast<TTexture*>(holder.get());
-    return TTextureRef(std::move(holder), pointer);
-}
-
 // A texture of width x height filled with argb; its surface is made on the
 // display layer's device (so a mode must be set). Without a surface the
-// reference is still returned (as a texture whose surface is missing).
+// texture is still returned (as a texture whose surface is missing).
 inline TTextureRef MakeTestTexture(uint32_t width, uint32_t height, uint32_t argb = 0xFF808080u,
                                    bool alpha = true)
 {
-    auto holder = std::make_shared<TTestTexture>();
-    holder->data->SetFlag(TTextureData::kAlpha, alpha);
-    holder->data->SetFlag(TTextureData::kSimple, true);
-    if (holder->data->CreateSurface(width, height)) {
+    auto texture = std::make_shared<TTexture>();
+    TTextureData* data = texture->GetData();
+    data->SetFlag(TTextureData::kAlpha, alpha);
+    data->SetFlag(TTextureData::kSimple, true);
+    if (data->CreateSurface(width, height)) {
         std::vector<uint32_t> pixels(size_t(width) * height, argb);
-        holder->data->CopyPixels(width, height, pixels.data());
+        data->CopyPixels(width, height, pixels.data());
     }
-    return WrapTestTexture(std::move(holder));
+    return texture;
+}
+
+// A texture that never got a surface.
+inline TTextureRef MakeEmptyTestTexture()
+{
+    return std::make_shared<TTexture>();
 }
 
 // The data behind a test texture.
 inline TDxTextureData* TestTextureData(const TTextureRef& texture)
 {
-    return static_cast<TDxTextureData*>(ResolveTestTexture(texture.get()));
+    return texture ? dynamic_cast<TDxTextureData*>(texture->GetData()) : nullptr;
 }

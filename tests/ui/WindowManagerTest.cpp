@@ -245,11 +245,11 @@ TEST_F(WindowManagerTest, CloseRequestAndQuitEventsDeliverMessagesFirstThenGoToT
     mManager->HandleEvent(Ev(kEventClose));
     EXPECT_EQ(gLog, Strings{"dialog:msg:3:before"});
     // The render target is dropped by a display change.
-    auto owner = std::make_shared<int>(0);
-    mManager->SetRenderTarget(TTextureRef(owner, reinterpret_cast<TTexture*>(owner.get())));
+    TTextureRef target = MakeEmptyTestTexture();
+    mManager->SetRenderTarget(target);
     mManager->HandleEvent(Ev(kEventDisplayChanged));
     EXPECT_EQ(mManager->GetRenderTarget(), nullptr);
-    EXPECT_EQ(owner.use_count(), 1);
+    EXPECT_EQ(target.use_count(), 1);
 }
 
 TEST_F(WindowManagerTest, DeferredDeletionHappensAtTheStartOfTheNextEvent)
