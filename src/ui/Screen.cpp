@@ -1,6 +1,7 @@
 #include "ui/Screen.h"
 
 #include "render/Renderer.h"
+#include "render/Texture.h"
 #include "ui/WindowManager.h"
 
 TScreen::TScreen()
@@ -21,6 +22,12 @@ void TScreen::Draw()
     TWindowManager* manager = GetWindowManager();
     if (mFillAlways || (manager && manager->GetTopModal() == this))
         TRenderer::Get()->FillRect(GetClientRect(), mFillColour);
-    // Showing the manager's render target needs texture drawing, which the
-    // texture classes bring.
+    // The picture the manager last drew into its texture (screen
+    // transitions), top-left corner at the origin.
+    if (manager && manager->GetRenderTarget()) {
+        T2dGuard pass;
+        pass.Begin2d();
+        TDrawParams params(TVec2(0, 0), 1.0f, 1.0f, kDrawAtOrigin);
+        manager->GetRenderTarget()->Draw(params);
+    }
 }

@@ -1,5 +1,7 @@
 #include "ManagerTestSupport.h"
 
+#include <algorithm>
+
 #include "render/TestTexture.h"
 #include "ui/LayeredWindow.h"
 
@@ -537,6 +539,37 @@ TEST_F(FrameTest, RenderTargetPassDrawsIntoTheTextureThenCompletesOnScreen)
     EXPECT_EQ(gLog, (Strings{"screen:draw", "screen:draw", "top:draw"}));
     EXPECT_TRUE(mScreen->GetFlags() & kWindowDrawnToTexture);
     EXPECT_FALSE(top->GetFlags() & kWindowDrawnToTexture);
+}
+
+TEST_F(FrameTest, ScreenShowsTheRenderTargetWithItsTopLeftCornerAtTheOrigin)
+{
+    TTextureRef target = MakeTestTexture(64, 32);
+    mManager->SetRenderTarget(target);
+    IdleUntil(gNow + 50);
+    GfxRecordingLog().Clear();
+    mManager->Invalidate();
+    gNow += 20;
+    mManager->HandleEvent(Ev(kEventIdle));
+    // The screen's frame on the back buffer: the one quad textured with the
+    // target covers (0, 0)-(64, 32), give or take the half-pixel offset.
+    GfxSurface* surface = TestTextureData(target)->GetSurface();
+    const GfxDrawRecord* quad = nullptr;
+    for (const GfxDrawRecord& draw : GfxRecordingLog().draws)
+        if (draw.state.texture == surface)
+            quad = &draw;
+    ASSERT_NE(quad, nullptr);
+    ASSERT_EQ(quad->vertexCount, 4u);
+    float left = 1e9f, top = 1e9f, right = -1e9f, bottom = -1e9f;
+    for (uint32_t v = 0; v < 4; ++v) {
+        left = std::min(left, quad->Float(v, 0));
+        right = std::max(right, quad->Float(v, 0));
+        top = std::min(top, quad->Float(v, 4));
+        bottom = std::max(bottom, quad->Float(v, 4));
+    }
+    EXPECT_NEAR(left, 0.0f, 0.5f);
+    EXPECT_NEAR(top, 0.0f, 0.5f);
+    EXPECT_NEAR(right - left, 64.0f, 0.01f);
+    EXPECT_NEAR(bottom - top, 32.0f, 0.01f);
 }
 
 TEST_F(FrameTest, OverlayWindowsAreDrawnAfterTheModalStackAndDeletedWithTheManager)
