@@ -10,6 +10,7 @@
 #include "render/DisplayHost.h"
 #include "render/Platform.h"
 #include "render/PlatformData.h"
+#include "render/TextureLoad.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ TDXContext* Context()
 
 bool TTextureData::Load(const TString& fileName, const TString& maskFileName)
 {
-    return gLoader && gLoader(*this, fileName, maskFileName);
+    return gLoader ? gLoader(*this, fileName, maskFileName) : LoadTextureFiles(*this, fileName, maskFileName);
 }
 
 void SetTextureLoader(TTextureLoader loader)

@@ -49,8 +49,8 @@ public:
     virtual void Unlock() = 0;
 
     // Loads the image file (and the mask file whose red channel becomes the
-    // alpha) into the surface. Runs the loader installed with
-    // SetTextureLoader; false without one.
+    // alpha) into the surface: LoadTextureFiles (TextureLoad.h), or the
+    // loader installed with SetTextureLoader.
     bool Load(const TString& fileName, const TString& maskFileName);
 
     bool HasFlag(uint8_t flag) const { return (mFlags & flag) != 0; }
@@ -67,7 +67,8 @@ public:
     uint8_t mFlags = 0;
 };
 
-// The loader behind TTextureData::Load (the image decoders install it).
+// Replaces the loader behind TTextureData::Load (tests); null puts the
+// image decoders' loader back.
 using TTextureLoader = bool (*)(TTextureData& data, const TString& fileName, const TString& maskFileName);
 void SetTextureLoader(TTextureLoader loader);
 
