@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "os/gfx/GfxBackend.h"
+#include "os/gfx/gl/GfxGlBatch.h"
 
 // GL entry points beyond 1.1, loaded once a context exists.
 struct GfxGlFuncs {
@@ -83,32 +84,59 @@ private:
     GfxGlSampler mSampler;
 };
 
-// The device: stores the state (GfxDevice) and applies it before each draw.
+// The device: stores the state (GfxDevice) and gathers consecutive draws
+// with the same state into one GL draw call; GL state is set only where it
+// differs from what GL already holds. Anything else that uses GL first
+// draws what is gathered (GfxGlDisplay::GlTouched).
 class GfxGlDevice : public GfxDevice {
 public:
     explicit GfxGlDevice(GfxGlDisplay* display) : mDisplay(display) {}
     // Something else used GL: apply everything again at the next draw.
     void InvalidateGl() { mGlValid = false; }
+    // Draws what is gathered (dropped when the context is gone).
+    void Flush();
+    // Takes pending GL errors; an out-of-memory one is kept for the next
+    // Clear, draw or present to report.
+    void CollectErrors();
+    // A kept out-of-memory error, once.
+    bool TakeOutOfMemory();
+    // GL draw calls issued so far.
+    uint32_t DrawCalls() const { return mDrawCalls; }
 
 protected:
     GfxResult DoClear(uint32_t flags, uint32_t argb, float z) override;
     GfxResult DoDraw(GfxPrimitive primitive, uint32_t fvf, const void* vertices, uint32_t vertexCount,
                      const uint16_t* indices, uint32_t indexCount) override;
+    void DoScene(bool begin) override;
     bool TargetLost() const override;
     bool OwnsSurface(const GfxSurface* surface) const override;
 
 private:
-    void Apply(uint32_t fvf);
-    void ApplyRenderStates();
-    void ApplyStage();
-    void ApplySampler(GfxGlSurface* texture);
-    void ApplyLights();
-    void ApplyMaterial();
-    void ApplyTransforms(bool screenSpace);
+    // Whether a draw of this format and shape may join the gathered ones.
+    bool Joins(uint32_t fvf, GfxGlShape shape);
+    void Apply(const GfxDeviceState& s, uint32_t fvf);
+    void ApplyRenderStates(const GfxDeviceState& s);
+    void ApplyTexture(const GfxDeviceState& s);
+    void ApplyCombiner(const GfxDeviceState& s);
+    void ApplySampler(const GfxDeviceState& s, GfxGlSurface* texture);
+    void ApplyLights(const GfxDeviceState& s);
+    void ApplyMaterial(const GfxDeviceState& s);
+    void ApplyTransforms(const GfxDeviceState& s, bool screenSpace);
+    void ApplyArrays(const GfxDeviceState& s, uint32_t fvf);
 
     GfxGlDisplay* mDisplay;
+    // What GL holds (when mGlValid).
     bool mGlValid = false;
-    std::vector<uint8_t> mScratch;   // vertices with colours reordered (no BGRA arrays)
+    GfxDeviceState mApplied;
+    uint32_t mAppliedFvf = 0;
+    bool mAppliedColourSum = false;
+    // The gathered draws and the state they are drawn with.
+    GfxGlBatch mBatch;
+    GfxDeviceState mBatchState;
+    uint32_t mBatchFvf = 0;
+    bool mFlushing = false;
+    bool mOutOfMemory = false;
+    uint32_t mDrawCalls = 0;
 };
 
 class GfxGlDisplay : public GfxDisplayBase {
@@ -128,7 +156,8 @@ public:
     // Makes the context current (another window's may have been); false
     // when there is none.
     bool MakeCurrent();
-    // A surface operation used GL behind the device's back.
+    // A surface operation is about to use GL behind the device's back: the
+    // device draws what it has gathered and applies its state again later.
     void GlTouched();
     GLuint BackFramebuffer();
     GLuint WhiteTexture() const { return mWhite; }

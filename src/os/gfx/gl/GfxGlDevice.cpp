@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "os/gfx/GfxMessageBox.h"
 #include "os/gfx/gl/GfxGl.h"
 
 namespace {
@@ -67,19 +68,6 @@ GLenum CompareFunc(uint32_t v)
     case GfxCmp::GreaterEqual: return GL_GEQUAL;
     default: return GL_ALWAYS;
     }
-}
-
-GLenum PrimitiveMode(GfxPrimitive p)
-{
-    switch (p) {
-    case GfxPrimitive::PointList: return GL_POINTS;
-    case GfxPrimitive::LineList: return GL_LINES;
-    case GfxPrimitive::LineStrip: return GL_LINE_STRIP;
-    case GfxPrimitive::TriangleList: return GL_TRIANGLES;
-    case GfxPrimitive::TriangleStrip: return GL_TRIANGLE_STRIP;
-    case GfxPrimitive::TriangleFan: return GL_TRIANGLE_FAN;
-    }
-    return GL_TRIANGLES;
 }
 
 GLint Wrap(uint32_t v)
@@ -203,6 +191,79 @@ Layout LayoutOf(uint32_t fvf)
     return l;
 }
 
+GLenum ShapeMode(GfxGlShape shape)
+{
+    switch (shape) {
+    case GfxGlShape::Points: return GL_POINTS;
+    case GfxGlShape::Lines: return GL_LINES;
+    case GfxGlShape::Triangles: return GL_TRIANGLES;
+    }
+    return GL_TRIANGLES;
+}
+
+bool ScreenSpace(uint32_t fvf)
+{
+    return (fvf & GfxFvf::PositionMask) == GfxFvf::XyzRhw;
+}
+
+// Vertices gathered for one call at most; a larger draw goes alone.
+constexpr uint32_t kBatchVertices = 1u << 16;
+
+bool SameRenderStates(const GfxDeviceState& a, const GfxDeviceState& b)
+{
+    return memcmp(a.renderState, b.renderState, sizeof a.renderState) == 0;
+}
+
+bool SameStageStates(const GfxDeviceState& a, const GfxDeviceState& b)
+{
+    return memcmp(a.stageState, b.stageState, sizeof a.stageState) == 0;
+}
+
+bool SameCombiner(const GfxDeviceState& a, const GfxDeviceState& b)
+{
+    for (GfxTss t : {GfxTss::ColorOp, GfxTss::ColorArg1, GfxTss::ColorArg2, GfxTss::AlphaOp, GfxTss::AlphaArg1,
+                     GfxTss::AlphaArg2}) {
+        if (a.Get(t) != b.Get(t))
+            return false;
+    }
+    return true;
+}
+
+bool SameTransforms(const GfxDeviceState& a, const GfxDeviceState& b)
+{
+    return a.world == b.world && a.view == b.view && a.projection == b.projection;
+}
+
+// Lights as GL holds them: they depend on the view matrix.
+bool SameLights(const GfxDeviceState& a, const GfxDeviceState& b)
+{
+    if (!(a.view == b.view))
+        return false;
+    for (uint32_t i = 0; i < GfxDeviceState::kMaxLights; ++i) {
+        if (a.lightEnabled[i] != b.lightEnabled[i] || (a.lightEnabled[i] && !(a.light[i] == b.light[i])))
+            return false;
+    }
+    return true;
+}
+
+bool SameMaterial(const GfxDeviceState& a, const GfxDeviceState& b)
+{
+    return a.material == b.material && a.Get(GfxRs::SpecularEnable) == b.Get(GfxRs::SpecularEnable);
+}
+
+// R and B of the diffuse and specular colours swapped (for GL without BGRA
+// colour arrays).
+void SwapColours(uint8_t* vertices, uint32_t count, const Layout& l)
+{
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t* v = vertices + size_t(i) * l.stride;
+        if (l.hasDiffuse)
+            std::swap(v[l.diffuse], v[l.diffuse + 2]);
+        if (l.hasSpecular)
+            std::swap(v[l.specular], v[l.specular + 2]);
+    }
+}
+
 } // namespace
 
 bool GfxGlDevice::TargetLost() const
@@ -216,10 +277,34 @@ bool GfxGlDevice::OwnsSurface(const GfxSurface* surface) const
     return mDisplay->Owns(surface);
 }
 
+void GfxGlDevice::CollectErrors()
+{
+    static int logged = 0;
+    for (int i = 0; i < 16; ++i) {
+        GLenum err = glGetError();
+        if (err == GL_NO_ERROR)
+            return;
+        if (err == GL_OUT_OF_MEMORY)
+            mOutOfMemory = true;
+        else if (logged < 10) {
+            ++logged;
+            GfxLog("GL error 0x%x", err);
+        }
+    }
+}
+
+bool GfxGlDevice::TakeOutOfMemory()
+{
+    bool was = mOutOfMemory;
+    mOutOfMemory = false;
+    return was;
+}
+
 GfxResult GfxGlDevice::DoClear(uint32_t flags, uint32_t argb, float z)
 {
     if (!mDisplay->MakeCurrent())
         return GfxResult::NotCreated;
+    Flush();
     mDisplay->Fn().BindFramebuffer(GL_FRAMEBUFFER, mDisplay->BackFramebuffer());
     const GfxViewport& v = mState.viewport;
     glEnable(GL_SCISSOR_TEST);
@@ -240,12 +325,20 @@ GfxResult GfxGlDevice::DoClear(uint32_t flags, uint32_t argb, float z)
     glClear(mask);
     // Masks and scissor are the device's again at the next draw.
     mGlValid = false;
-    return glGetError() == GL_OUT_OF_MEMORY ? GfxResult::OutOfVideoMemory : GfxResult::Ok;
+#ifndef NDEBUG
+    CollectErrors();
+#endif
+    return TakeOutOfMemory() ? GfxResult::OutOfVideoMemory : GfxResult::Ok;
 }
 
-void GfxGlDevice::ApplyRenderStates()
+void GfxGlDevice::DoScene(bool begin)
 {
-    const GfxDeviceState& s = mState;
+    if (!begin)
+        Flush();
+}
+
+void GfxGlDevice::ApplyRenderStates(const GfxDeviceState& s)
+{
     if (s.Get(GfxRs::ZEnable))
         glEnable(GL_DEPTH_TEST);
     else
@@ -316,9 +409,8 @@ void GfxGlDevice::ApplyRenderStates()
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_FALSE);
 }
 
-void GfxGlDevice::ApplySampler(GfxGlSurface* texture)
+void GfxGlDevice::ApplySampler(const GfxDeviceState& s, GfxGlSurface* texture)
 {
-    const GfxDeviceState& s = mState;
     GLint mag = s.Get(GfxTss::MagFilter) == GfxMagFilter::Linear ? GL_LINEAR : GL_NEAREST;
     bool minLinear = s.Get(GfxTss::MinFilter) == GfxMinFilter::Linear;
     GLint min;
@@ -347,9 +439,8 @@ void GfxGlDevice::ApplySampler(GfxGlSurface* texture)
     have = {min, mag, wrapS, wrapT, border};
 }
 
-void GfxGlDevice::ApplyStage()
+void GfxGlDevice::ApplyTexture(const GfxDeviceState& s)
 {
-    const GfxDeviceState& s = mState;
     auto* texture = static_cast<GfxGlSurface*>(s.texture);
     if (s.Get(GfxTss::ColorOp) == GfxTop::Disable) {
         // The stage is off: the diffuse colour and alpha pass through.
@@ -359,19 +450,23 @@ void GfxGlDevice::ApplyStage()
     glEnable(GL_TEXTURE_2D);
     if (texture && texture->Texture()) {
         glBindTexture(GL_TEXTURE_2D, texture->Texture());
-        ApplySampler(texture);
+        ApplySampler(s, texture);
     } else {
         // No texture reads as opaque white, as on the original device.
         glBindTexture(GL_TEXTURE_2D, mDisplay->WhiteTexture());
     }
+}
+
+void GfxGlDevice::ApplyCombiner(const GfxDeviceState& s)
+{
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
     Combiner(s.Get(GfxTss::ColorOp), s.Get(GfxTss::ColorArg1), s.Get(GfxTss::ColorArg2), false);
     Combiner(s.Get(GfxTss::AlphaOp), s.Get(GfxTss::AlphaArg1), s.Get(GfxTss::AlphaArg2), true);
 }
 
-void GfxGlDevice::ApplyMaterial()
+void GfxGlDevice::ApplyMaterial(const GfxDeviceState& s)
 {
-    const GfxMaterial& m = mState.material;
+    const GfxMaterial& m = s.material;
     float c[4];
     ColourFloats(m.diffuse, c);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, c);
@@ -379,7 +474,7 @@ void GfxGlDevice::ApplyMaterial()
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, c);
     ColourFloats(m.emissive, c);
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, c);
-    if (mState.Get(GfxRs::SpecularEnable))
+    if (s.Get(GfxRs::SpecularEnable))
         ColourFloats(m.specular, c);
     else
         c[0] = c[1] = c[2] = c[3] = 0.0f;
@@ -387,19 +482,19 @@ void GfxGlDevice::ApplyMaterial()
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
 }
 
-void GfxGlDevice::ApplyLights()
+void GfxGlDevice::ApplyLights(const GfxDeviceState& s)
 {
     // Light positions are taken through the modelview matrix in force: the
     // view matrix puts world-space lights where the original device has them.
     glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(mState.view.m);
+    glLoadMatrixf(s.view.m);
     for (uint32_t i = 0; i < kMaxLights; ++i) {
         GLenum id = GL_LIGHT0 + i;
-        if (!mState.lightEnabled[i]) {
+        if (!s.lightEnabled[i]) {
             glDisable(id);
             continue;
         }
-        const GfxLight& l = mState.light[i];
+        const GfxLight& l = s.light[i];
         glEnable(id);
         float c[4];
         ColourFloats(l.diffuse, c);
@@ -449,9 +544,9 @@ void GfxGlDevice::ApplyLights()
     }
 }
 
-void GfxGlDevice::ApplyTransforms(bool screenSpace)
+void GfxGlDevice::ApplyTransforms(const GfxDeviceState& s, bool screenSpace)
 {
-    const GfxViewport& v = mState.viewport;
+    const GfxViewport& v = s.viewport;
     float vw = float(std::max(v.width, 1)), vh = float(std::max(v.height, 1));
     GfxMatrix projection;
     if (screenSpace) {
@@ -479,49 +574,168 @@ void GfxGlDevice::ApplyTransforms(bool screenSpace)
     fix.m[12] = 1.0f / vw;
     fix.m[13] = 1.0f / vh;
     fix.m[14] = -1.0f;
-    projection = Multiply(mState.projection, fix);
+    projection = Multiply(s.projection, fix);
     glDepthRange(v.minZ, v.maxZ);
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(projection.m);
     glMatrixMode(GL_MODELVIEW);
-    GfxMatrix modelView = Multiply(mState.world, mState.view);
+    GfxMatrix modelView = Multiply(s.world, s.view);
     glLoadMatrixf(modelView.m);
 }
 
-void GfxGlDevice::Apply(uint32_t fvf)
+void GfxGlDevice::ApplyArrays(const GfxDeviceState& s, uint32_t fvf)
 {
-    if (!mGlValid) {
-        mDirty = DirtyAll;
-        mDisplay->Fn().BindFramebuffer(GL_FRAMEBUFFER, mDisplay->BackFramebuffer());
+    const GfxGlFuncs& fn = mDisplay->Fn();
+    const Layout l = LayoutOf(fvf);
+    const uint8_t* base = mBatch.Vertices().data();
+    // Colours were put in RGBA order while gathering when GL cannot take BGRA.
+    const GLint colourFormat = fn.bgraArrays ? GL_BGRA : 4;
+    const bool lit = s.Get(GfxRs::Lighting) && !l.rhw;
+    // Vertex specular is added after texturing when specular is on and the
+    // vertices are not lit (lit specular comes from the material).
+    const bool addSpecular = !lit && l.hasSpecular && s.Get(GfxRs::SpecularEnable) && fn.SecondaryColorPointer;
+    const bool enables = !mGlValid || fvf != mAppliedFvf || addSpecular != mAppliedColourSum;
+
+    glVertexPointer(3, GL_FLOAT, GLsizei(l.stride), base);
+    if (l.hasNormal)
+        glNormalPointer(GL_FLOAT, GLsizei(l.stride), base + l.normal);
+    if (l.hasDiffuse)
+        glColorPointer(colourFormat, GL_UNSIGNED_BYTE, GLsizei(l.stride), base + l.diffuse);
+    if (addSpecular)
+        fn.SecondaryColorPointer(fn.bgraArrays ? GL_BGRA : 3, GL_UNSIGNED_BYTE, GLsizei(l.stride), base + l.specular);
+    if (l.hasTex)
+        glTexCoordPointer(2, GL_FLOAT, GLsizei(l.stride), base + l.tex);
+    mAppliedColourSum = addSpecular;
+    if (!enables)
+        return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    if (l.hasNormal) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+    } else {
+        glDisableClientState(GL_NORMAL_ARRAY);
+        glNormal3f(0.0f, 0.0f, 0.0f);   // lighting without normals: ambient and emissive only
+    }
+    if (l.hasDiffuse) {
+        glEnableClientState(GL_COLOR_ARRAY);
+    } else {
+        glDisableClientState(GL_COLOR_ARRAY);
+        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    if (addSpecular) {
+        glEnable(GL_COLOR_SUM);
+        glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
+    } else {
+        glDisable(GL_COLOR_SUM);
+        glDisableClientState(GL_SECONDARY_COLOR_ARRAY);
+    }
+    if (l.hasTex) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    } else {
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoord2f(0.0f, 0.0f);
+    }
+}
+
+void GfxGlDevice::Apply(const GfxDeviceState& s, uint32_t fvf)
+{
+    const bool all = !mGlValid;
+    const GfxDeviceState& a = mApplied;
+    const GfxGlFuncs& fn = mDisplay->Fn();
+    if (all) {
+        fn.BindFramebuffer(GL_FRAMEBUFFER, mDisplay->BackFramebuffer());
         glDisable(GL_STENCIL_TEST);
         glPointSize(1.0f);
         glLineWidth(1.0f);
-        if (mDisplay->Fn().ProvokingVertex)
-            mDisplay->Fn().ProvokingVertex(GL_FIRST_VERTEX_CONVENTION);   // flat shading takes vertex 0
-        mGlValid = true;
+        if (fn.ProvokingVertex)
+            fn.ProvokingVertex(GL_FIRST_VERTEX_CONVENTION);   // flat shading takes vertex 0
     }
-    if (mDirty & DirtyViewport) {
-        const GfxViewport& v = mState.viewport;
+    const bool newViewport = all || !(s.viewport == a.viewport);
+    if (newViewport) {
+        const GfxViewport& v = s.viewport;
         glViewport(v.x, v.y, v.width, v.height);
         glEnable(GL_SCISSOR_TEST);
         glScissor(v.x, v.y, v.width, v.height);
     }
-    if (mDirty & DirtyRender)
-        ApplyRenderStates();
-    if (mDirty & (DirtyStage | DirtyTexture | DirtyRender))
-        ApplyStage();
-    if (mDirty & (DirtyMaterial | DirtyRender))
-        ApplyMaterial();
-    if (mDirty & DirtyLights)
-        ApplyLights();
-    mDirty = 0;
+    if (all || !SameRenderStates(s, a))
+        ApplyRenderStates(s);
+    if (all || s.texture != a.texture || !SameStageStates(s, a))
+        ApplyTexture(s);
+    if (all || !SameCombiner(s, a))
+        ApplyCombiner(s);
+    if (all || !SameMaterial(s, a))
+        ApplyMaterial(s);
+    const bool newLights = all || !SameLights(s, a);
+    if (newLights)
+        ApplyLights(s);   // leaves the view matrix in the modelview
 
-    bool screenSpace = (fvf & GfxFvf::PositionMask) == GfxFvf::XyzRhw;
-    ApplyTransforms(screenSpace);
-    if (mState.Get(GfxRs::Lighting) && !screenSpace)
-        glEnable(GL_LIGHTING);
-    else
-        glDisable(GL_LIGHTING);
+    const bool screenSpace = ScreenSpace(fvf);
+    const bool wasScreenSpace = ScreenSpace(mAppliedFvf);
+    if (all || newLights || newViewport || screenSpace != wasScreenSpace ||
+        (!screenSpace && !SameTransforms(s, a)))
+        ApplyTransforms(s, screenSpace);
+    const bool lit = s.Get(GfxRs::Lighting) && !screenSpace;
+    if (all || lit != (a.Get(GfxRs::Lighting) && !wasScreenSpace)) {
+        if (lit)
+            glEnable(GL_LIGHTING);
+        else
+            glDisable(GL_LIGHTING);
+    }
+    ApplyArrays(s, fvf);
+    mApplied = s;
+    mAppliedFvf = fvf;
+    mGlValid = true;
+}
+
+void GfxGlDevice::Flush()
+{
+    if (mBatch.Empty() || mFlushing)
+        return;
+    mFlushing = true;
+    if (mDisplay->MakeCurrent()) {
+        Apply(mBatchState, mBatchFvf);
+        const std::vector<uint32_t>& indices = mBatch.Indices();
+        glDrawRangeElements(ShapeMode(mBatch.Shape()), 0, mBatch.VertexCount() - 1, GLsizei(indices.size()),
+                            GL_UNSIGNED_INT, indices.data());
+        ++mDrawCalls;
+#ifndef NDEBUG
+        CollectErrors();
+#endif
+    }
+    mBatch.Clear();
+    mFlushing = false;
+}
+
+bool GfxGlDevice::Joins(uint32_t fvf, GfxGlShape shape)
+{
+    if (mBatch.Empty() || fvf != mBatchFvf || shape != mBatch.Shape())
+        return false;
+    // Setters mark groups dirty whether or not the value changed: keep only
+    // the groups that really differ from the gathered draws' state.
+    const GfxDeviceState& s = mState;
+    const GfxDeviceState& b = mBatchState;
+    uint32_t differ = 0;
+    if ((mDirty & DirtyRender) && !SameRenderStates(s, b))
+        differ |= DirtyRender;
+    if ((mDirty & DirtyStage) && !SameStageStates(s, b))
+        differ |= DirtyStage;
+    if ((mDirty & DirtyTexture) && s.texture != b.texture)
+        differ |= DirtyTexture;
+    if ((mDirty & DirtyViewport) && !(s.viewport == b.viewport))
+        differ |= DirtyViewport;
+    if ((mDirty & DirtyTransform) && !SameTransforms(s, b))
+        differ |= DirtyTransform;
+    if ((mDirty & DirtyMaterial) && !(s.material == b.material))
+        differ |= DirtyMaterial;
+    if ((mDirty & DirtyLights) && !SameLights(s, b))
+        differ |= DirtyLights;
+    mDirty = differ;
+    // What a draw of this format does not use may differ (it stays marked).
+    uint32_t used = DirtyAll;
+    if (ScreenSpace(fvf))
+        used &= ~DirtyTransform;
+    if (ScreenSpace(fvf) || !s.Get(GfxRs::Lighting))
+        used &= ~(DirtyLights | DirtyMaterial);
+    return (differ & used) == 0;
 }
 
 GfxResult GfxGlDevice::DoDraw(GfxPrimitive primitive, uint32_t fvf, const void* vertices,
@@ -529,70 +743,18 @@ GfxResult GfxGlDevice::DoDraw(GfxPrimitive primitive, uint32_t fvf, const void* 
 {
     if (!mDisplay->MakeCurrent())
         return GfxResult::NotCreated;
-    Apply(fvf);
+    if (!Joins(fvf, GfxGlShapeOf(primitive)) || mBatch.VertexCount() + uint64_t(vertexCount) > kBatchVertices)
+        Flush();
+    if (mBatch.Empty()) {
+        mBatchState = mState;
+        mBatchFvf = fvf;
+        mDirty = 0;
+    }
     const GfxGlFuncs& fn = mDisplay->Fn();
-    Layout l = LayoutOf(fvf);
-    const auto* base = static_cast<const uint8_t*>(vertices);
-    GLenum colourFormat = GL_BGRA;
-    if (!fn.bgraArrays && (l.hasDiffuse || l.hasSpecular)) {
-        // Reorder the colour bytes to RGBA in a copy.
-        mScratch.assign(base, base + size_t(vertexCount) * l.stride);
-        for (uint32_t i = 0; i < vertexCount; ++i) {
-            for (uint32_t off : {l.diffuse, l.specular}) {
-                if ((off == l.diffuse && !l.hasDiffuse) || (off == l.specular && !l.hasSpecular))
-                    continue;
-                uint8_t* c = mScratch.data() + size_t(i) * l.stride + off;
-                std::swap(c[0], c[2]);
-            }
-        }
-        base = mScratch.data();
-        colourFormat = 4;
-    }
-    bool lit = mState.Get(GfxRs::Lighting) && !l.rhw;
-
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, GLsizei(l.stride), base);
-    if (l.hasNormal) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, GLsizei(l.stride), base + l.normal);
-    } else {
-        glDisableClientState(GL_NORMAL_ARRAY);
-        glNormal3f(0.0f, 0.0f, 0.0f);   // lighting without normals: ambient and emissive only
-    }
-    if (l.hasDiffuse) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(GLint(colourFormat), GL_UNSIGNED_BYTE, GLsizei(l.stride), base + l.diffuse);
-    } else {
-        glDisableClientState(GL_COLOR_ARRAY);
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    }
-    // Vertex specular is added after texturing when specular is on and the
-    // vertices are not lit (lit specular comes from the material).
-    bool addSpecular = !lit && l.hasSpecular && mState.Get(GfxRs::SpecularEnable) && fn.SecondaryColorPointer;
-    if (addSpecular) {
-        glEnable(GL_COLOR_SUM);
-        glEnableClientState(GL_SECONDARY_COLOR_ARRAY);
-        fn.SecondaryColorPointer(GLint(colourFormat == GL_BGRA ? GL_BGRA : 3), GL_UNSIGNED_BYTE,
-                                 GLsizei(l.stride), base + l.specular);
-    } else {
-        glDisable(GL_COLOR_SUM);
-        glDisableClientState(GL_SECONDARY_COLOR_ARRAY);
-    }
-    if (l.hasTex) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, GLsizei(l.stride), base + l.tex);
-    } else {
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoord2f(0.0f, 0.0f);
-    }
-
-    GfxGlClearErrors();
-    if (indices)
-        glDrawElements(PrimitiveMode(primitive), GLsizei(indexCount), GL_UNSIGNED_SHORT, indices);
-    else
-        glDrawArrays(PrimitiveMode(primitive), 0, GLsizei(vertexCount));
-    GLenum err = glGetError();
-    if (err == GL_OUT_OF_MEMORY)
-        return GfxResult::OutOfVideoMemory;
-    return err == GL_NO_ERROR ? GfxResult::Ok : GfxResult::Failed;
+    const Layout l = LayoutOf(fvf);
+    uint8_t* added = mBatch.Append(primitive, vertices, vertexCount, l.stride, indices, indexCount,
+                                   fn.ProvokingVertex != nullptr);
+    if (!fn.bgraArrays)
+        SwapColours(added, vertexCount, l);
+    return TakeOutOfMemory() ? GfxResult::OutOfVideoMemory : GfxResult::Ok;
 }

@@ -94,8 +94,12 @@ SDL_Window* GfxGlDisplay::LiveSdl() const
 
 void GfxGlDisplay::GlTouched()
 {
-    if (mDevice)
-        mDevice->InvalidateGl();
+    if (!mDevice)
+        return;
+    mDevice->Flush();
+    if (MakeCurrent())
+        mDevice->CollectErrors();
+    mDevice->InvalidateGl();
 }
 
 GLuint GfxGlDisplay::BackFramebuffer()
@@ -349,6 +353,9 @@ GfxResult GfxGlDisplay::DoPresent()
         glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, mFront.data());
     }
     SDL_GL_SwapWindow(mSdl);
+    // What the frame's draws ran out of memory for is reported here.
+    if (mDevice && mDevice->TakeOutOfMemory())
+        return GfxResult::OutOfVideoMemory;
     return GfxResult::Ok;
 }
 

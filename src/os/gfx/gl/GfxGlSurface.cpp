@@ -10,7 +10,12 @@ GfxGlSurface::GfxGlSurface(std::shared_ptr<GfxLink> link, const GfxSurfaceDesc& 
 GfxGlSurface::~GfxGlSurface()
 {
     GfxGlDisplay* gl = Gl();
-    if (Detached() || !gl || !gl->MakeCurrent())
+    if (Detached() || !gl)
+        return;
+    // Draws gathered with this texture go first (or are dropped without a
+    // context).
+    gl->GlTouched();
+    if (!gl->MakeCurrent())
         return;
     const GfxGlFuncs& fn = gl->Fn();
     if (mFramebuffer)
@@ -21,7 +26,6 @@ GfxGlSurface::~GfxGlSurface()
         fn.DeleteRenderbuffers(1, &mDepth);
     if (mTexture)
         glDeleteTextures(1, &mTexture);
-    gl->GlTouched();
 }
 
 GfxGlDisplay* GfxGlSurface::Gl() const
@@ -90,6 +94,7 @@ GLuint GfxGlSurface::Framebuffer()
         return mFramebuffer;
     GfxGlDisplay* gl = Gl();
     const GfxGlFuncs& fn = gl->Fn();
+    gl->GlTouched();
     fn.GenFramebuffers(1, &mFramebuffer);
     fn.BindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
     fn.FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, mTexture, 0);
@@ -97,7 +102,6 @@ GLuint GfxGlSurface::Framebuffer()
         fn.DeleteFramebuffers(1, &mFramebuffer);
         mFramebuffer = 0;
     }
-    gl->GlTouched();
     return mFramebuffer;
 }
 
@@ -106,10 +110,10 @@ GfxResult GfxGlSurface::DoRead(const GfxRect& r, uint32_t* pixels, uint32_t pitc
     GfxGlDisplay* gl = Gl();
     if (!gl->MakeCurrent())
         return GfxResult::NotCreated;
+    gl->GlTouched();
     GLuint fb = Framebuffer();
     if (!fb)
         return GfxResult::Failed;
-    gl->GlTouched();
     gl->Fn().BindFramebuffer(GL_READ_FRAMEBUFFER, fb);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ROW_LENGTH, GLint(pitch));
@@ -185,10 +189,10 @@ GfxResult GfxGlSurface::DoFill(const GfxRect& r, uint32_t argb)
     GfxGlDisplay* gl = Gl();
     if (!gl->MakeCurrent())
         return GfxResult::NotCreated;
+    gl->GlTouched();
     GLuint fb = Framebuffer();
     if (!fb)
         return GfxResult::Failed;
-    gl->GlTouched();
     gl->Fn().BindFramebuffer(GL_DRAW_FRAMEBUFFER, fb);
     glEnable(GL_SCISSOR_TEST);
     glScissor(r.left, r.top, r.Width(), r.Height());
@@ -208,13 +212,13 @@ GfxResult GfxGlSurface::DoBlt(const GfxRect& dst, GfxSurfaceBase* source, const 
     GfxGlDisplay* gl = Gl();
     if (!gl->MakeCurrent())
         return GfxResult::NotCreated;
+    gl->GlTouched();
     auto* from = static_cast<GfxGlSurface*>(source);
     const GfxGlFuncs& fn = gl->Fn();
     GLuint srcFb = from->Framebuffer();
     GLuint dstFb = Framebuffer();
     if (!srcFb || !dstFb)
         return GfxResult::Failed;
-    gl->GlTouched();
     glDisable(GL_SCISSOR_TEST);
     GfxRect s = src;
     if (from == this) {
