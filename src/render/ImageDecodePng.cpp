@@ -113,9 +113,9 @@ bool RunPng(PngJob* job)
     png_infop info = job->info;
     png_set_read_fn(png, &job->source, PngReadData);
     png_set_sig_bytes(png, kSignatureSize);
-    // libpng refuses larger headers itself, before it allocates anything.
-    uint32_t limit = job->maxSide < kMaxImageSide ? job->maxSide : kMaxImageSide;
-    png_set_user_limits(png, limit ? limit : 1, limit ? limit : 1);
+    // libpng refuses giant headers itself; the caller's limit is checked
+    // before the buffer is allocated.
+    png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
     png_read_info(png, info);
 
     SetTransformations(png, info);
