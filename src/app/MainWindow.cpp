@@ -192,6 +192,7 @@ void TPlatformApp::SetupDisplay(int32_t width, int32_t height, bool fullScreen)
     InstallPlatformRenderDevice();
     platform->SetWindow(mMainWindow);
     platform->SetDisplay(width, height, fullScreen, false, false, mExternalWindowParent != nullptr);
+    platform->CalibratePixelOffset();
 
     if (mMainWindow)
         OsSetTimer(mMainWindow, 0, 250);

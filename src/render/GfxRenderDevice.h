@@ -96,8 +96,8 @@ public:
     // 0, the default, takes the application's.
     void SetHostScale(float scale) { mHostScale = scale; }
 
-    // Sub-pixel offset of the 2D projection (the start-up calibration).
-    void SetPixelOffset(float offset) { mStates.SetPixelOffset(offset); }
+    void SetPixelOffset(float offset) override { mStates.SetPixelOffset(offset); }
+    float GetPixelOffset() const override { return mStates.GetPixelOffset(); }
 
     TRect GetScreenRect() const { return mScreen; }
     TRect GetClipRect() const { return mClip; }

@@ -83,6 +83,11 @@ public:
     // there; the stored viewport is not changed). False when refused.
     bool ApplyViewport(const TRect& rect);
 
+    // Once per run, after the first mode set: finds the sub-pixel offset
+    // that puts 2D texels exactly on pixels (-0.5 when no candidate
+    // passes), then clears the screen to black.
+    void CalibratePixelOffset();
+    bool IsCalibrated() const;
     // Device restore (TPlatformData::Restore).
     void Restore();
     // Re-creates what lives in the device after a restore.

@@ -66,7 +66,6 @@ public:
     float mNear = 0.1f;
     float mFar = 1000.0f;
     bool mCalibrated = false;
-    float mPixelOffset = -0.5f;   // 2D pixel offset
     uint32_t mExtraFlag = 0;      // optional extra flag of the first device attempt
 
     bool mCursorRequested = false;   // the first mode set asked for the built-in cursor

@@ -69,4 +69,8 @@ public:
     virtual void SetShadeMode(int32_t mode) = 0;
     virtual void SetAmbient(const float rgba[4]) = 0;
     virtual void SetProjection(const TMat4& matrix) = 0;
+    // Sub-pixel offset of the 2D projection (found by the start-up
+    // calibration; -0.5 until then).
+    virtual void SetPixelOffset(float offset) = 0;
+    virtual float GetPixelOffset() const = 0;
 };

@@ -300,6 +300,17 @@ void TRenderer::SetLight(uint32_t index, const TLight* light)
         mDevice->SetLight(index, light);
 }
 
+void TRenderer::SetPixelOffset(float offset)
+{
+    if (mDevice)
+        mDevice->SetPixelOffset(offset);
+}
+
+float TRenderer::GetPixelOffset() const
+{
+    return mDevice ? mDevice->GetPixelOffset() : -0.5f;
+}
+
 void TRenderer::ClearMaterial(TMaterial& material)
 {
     material = TMaterial();

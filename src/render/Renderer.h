@@ -91,6 +91,9 @@ public:
     void SetMaterial(const TMaterial& material);
     // Sets and enables light index, or disables it when light is null.
     void SetLight(uint32_t index, const TLight* light);
+    // Sub-pixel offset of the 2D projection; -0.5 without a device.
+    void SetPixelOffset(float offset);
+    float GetPixelOffset() const;
     // All 17 floats of the record to 0.
     static void ClearMaterial(TMaterial& material);
 

@@ -5,7 +5,9 @@
 #include <SDL.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -26,7 +28,9 @@
 #include "render/DXContext.h"
 #include "render/Platform.h"
 #include "render/PlatformData.h"
+#include "render/PixelCalibration.h"
 #include "render/Renderer.h"
+#include "render/Texture.h"
 
 // Last: its macros (None...) would clash with the names above.
 #include <X11/Xlib.h>
@@ -210,6 +214,66 @@ TEST_F(DisplayXvfb, AWindowShowsTheFrameWithTheCursor)
     PumpUntil([&] { return Front(300, 250) == kBlack; });
     EXPECT_EQ(Front(300, 250), kBlack);
     EXPECT_EQ(Front(200, 150), kTeal) << "the old place is clean";
+}
+
+// The offset the start-up calibration picked must put every texel of a
+// point-filtered 2D draw on a pixel of its own.
+TEST_F(DisplayXvfb, TheCalibratedOffsetMapsTexelsOneToOneOntoPixels)
+{
+    SetUpDisplay(false);
+    ASSERT_TRUE(Platform()->IsCalibrated());
+    std::vector<uint32_t> black;
+    ASSERT_TRUE(GfxOk(Gfx()->ReadBack(GfxRect{0, 0, 800, 600}, &black)));
+    EXPECT_EQ(std::count(black.begin(), black.end(), kBlack), 800 * 600) << "the screen is left black";
+    TRenderer* renderer = TRenderer::Get();
+    const float offset = renderer->GetPixelOffset();
+    const float step = (offset + 0.5f) / 0.1f;
+    EXPECT_NEAR(step, std::round(step), 1e-3f) << offset;
+    EXPECT_TRUE(step >= -0.01f && step <= 9.01f) << offset;
+    // A candidate really passed (the offset is not the fall-back), and the
+    // search finds it again.
+    EXPECT_TRUE(FindPixelOffset());
+    EXPECT_FLOAT_EQ(renderer->GetPixelOffset(), offset);
+
+    // 16 x 16 texels, each unlike its neighbours.
+    TTextureRef texture = TTexture::CreateRenderTarget(16, 16, false);
+    ASSERT_TRUE(texture);
+    uint32_t* pixels = nullptr;
+    uint32_t pitch = 0;
+    ASSERT_TRUE(texture->Lock(pixels, pitch));
+    std::vector<uint32_t> texels;
+    for (uint32_t y = 0; y < 16; ++y) {
+        for (uint32_t x = 0; x < 16; ++x) {
+            uint32_t argb = kBlack | (x * 16 + 8) << 16 | (y * 16 + 8) << 8 | ((x + y) % 2 ? 0xC0 : 0x40);
+            pixels[y * pitch + x] = argb;
+            texels.push_back(argb);
+        }
+    }
+    texture->Unlock();
+
+    ASSERT_TRUE(renderer->BeginDraw(false));
+    const float rgba[4] = {0, 0, 0, 1};
+    renderer->FillRect(TRect(0, 0, 800, 600), rgba);
+    ASSERT_TRUE(renderer->Begin2d());
+    renderer->SetTextureFilter(0);
+    texture->Draw(TDrawParams(TVec2(100, 50), 1.0f, 1.0f, kDrawAtOrigin));
+    renderer->SetTextureFilter(1);
+    renderer->End2d();
+    renderer->EndDraw(false);
+
+    // The 18 x 18 box around the draw: the texels inside, black around.
+    std::vector<uint32_t> px;
+    ASSERT_TRUE(GfxOk(Gfx()->ReadBack(GfxRect{99, 49, 117, 67}, &px)));
+    ASSERT_EQ(px.size(), 18u * 18u);
+    int wrong = 0;
+    for (int32_t y = 0; y < 18; ++y) {
+        for (int32_t x = 0; x < 18; ++x) {
+            bool inside = x >= 1 && x <= 16 && y >= 1 && y <= 16;
+            uint32_t want = inside ? texels[size_t(y - 1) * 16 + size_t(x - 1)] : kBlack;
+            wrong += (px[size_t(y) * 18 + size_t(x)] | kBlack) != want;
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "offset " << offset;
 }
 
 TEST_F(DisplayXvfb, FullScreenIsLetterboxedAndMapsThePointer)
