@@ -8,9 +8,9 @@ Deterministic: the same bytes on every run (no time stamps, fixed zlib level).
 """
 import argparse
 import os
-import struct
 import sys
-import zlib
+
+from pngwrite import png_bytes
 
 SIZE = 32
 TIP = (2, 2)
@@ -54,20 +54,6 @@ def pixels():
     return rows
 
 
-def chunk(tag, data):
-    body = tag + data
-    return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-
-def png_bytes():
-    raw = bytearray()
-    for row in pixels():
-        raw.append(0)  # filter: none
-        for r, g, b in row:
-            raw += bytes((r, g, b))
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-            chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
 def header_text(data):
@@ -91,7 +77,7 @@ def main():
     parser.add_argument("header", nargs="?", default=os.path.join(root, "src/render/SystemCursorPng.h"))
     parser.add_argument("--png", help="also write the PNG file")
     args = parser.parse_args()
-    data = png_bytes()
+    data = png_bytes(pixels())
     with open(args.header, "w", encoding="ascii") as out:
         out.write(header_text(data))
     if args.png:

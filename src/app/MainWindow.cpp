@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "app/AppIcon.h"
 #include "app/HostBridge.h"
 #include "app/PlatformApp.h"
 #include "os/window/Clipboard.h"
@@ -156,6 +157,7 @@ void TPlatformApp::CreateMainWindow()
         return;
     }
     RecordParentWindow(mMainWindow);
+    SetAppIcon(mMainWindow);
     // Test mode: the window is shown at once with a 480 x 360 client area
     // (the size it was made with).
     if (mTest)

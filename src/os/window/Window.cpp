@@ -4,6 +4,7 @@
 #include "os/window/Input.h"
 #include "os/window/WindowState.h"
 
+#include <climits>
 #include <cstring>
 
 OsMessageState& OsState()
@@ -201,6 +202,23 @@ bool OsSetWindowTitle(OsWindow window, const char* utf8)
     data->title = utf8 ? utf8 : "";
     if (data->sdl)
         SDL_SetWindowTitle(data->sdl, data->title.c_str());
+    return true;
+}
+
+bool OsSetWindowIcon(OsWindow window, const uint32_t* argb, int32_t width, int32_t height,
+                     int32_t pitch)
+{
+    OsWindowData* data = OsFindWindow(window);
+    if (!data || !argb || width <= 0 || height <= 0 || pitch < width || pitch > INT32_MAX / 4)
+        return false;
+    if (!data->sdl)
+        return true;
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(argb), width, height, 32,
+                                                           pitch * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!icon)
+        return false;
+    SDL_SetWindowIcon(data->sdl, icon);
+    SDL_FreeSurface(icon);
     return true;
 }
 

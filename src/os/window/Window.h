@@ -68,6 +68,11 @@ OsWindow OsGetParent(OsWindow window);
 
 bool OsSetWindowTitle(OsWindow window, const char* utf8);
 std::string OsGetWindowTitle(OsWindow window);
+// The window's icon from width x height 0xAARRGGBB words, rows pitch words
+// apart (the window system copies them). True for a headless window, which
+// has none to show; false for bad arguments.
+bool OsSetWindowIcon(OsWindow window, const uint32_t* argb, int32_t width, int32_t height,
+                     int32_t pitch);
 
 enum class OsShow {
     Hide,

@@ -33,6 +33,7 @@
 #include "render/Texture.h"
 
 // Last: its macros (None...) would clash with the names above.
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -274,6 +275,40 @@ TEST_F(DisplayXvfb, TheCalibratedOffsetMapsTexelsOneToOneOntoPixels)
         }
     }
     EXPECT_EQ(wrong, 0) << "offset " << offset;
+}
+
+// The window system shows the program's icon: the 48 x 48 picture, its
+// corners transparent, the question mark's dot gold.
+TEST_F(DisplayXvfb, TheMainWindowCarriesTheProgramsIcon)
+{
+    SetUpDisplay(false);
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(static_cast<SDL_Window*>(OsGetSdlWindow(window)), &info));
+    ASSERT_EQ(info.subsystem, SDL_SYSWM_X11);
+    Display* x11 = XOpenDisplay(nullptr);
+    ASSERT_NE(x11, nullptr);
+    Atom iconAtom = XInternAtom(x11, "_NET_WM_ICON", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    ASSERT_EQ(XGetWindowProperty(x11, info.info.x11.window, iconAtom, 0, 65536, False, AnyPropertyType, &type,
+                                 &format, &count, &after, &data),
+              Success);
+    std::vector<unsigned long> words;
+    if (data) {
+        const unsigned long* values = reinterpret_cast<const unsigned long*>(data);
+        words.assign(values, values + count);
+        XFree(data);
+    }
+    XCloseDisplay(x11);
+    ASSERT_EQ(format, 32);
+    ASSERT_EQ(words.size(), 2u + 48u * 48u);
+    EXPECT_EQ(words[0], 48u);
+    EXPECT_EQ(words[1], 48u);
+    EXPECT_EQ(words[2] >> 24, 0u) << "corner";
+    EXPECT_EQ(uint32_t(words[2 + 38 * 48 + 24]), 0xFFFFCD28u) << "the dot";
 }
 
 TEST_F(DisplayXvfb, FullScreenIsLetterboxedAndMapsThePointer)
