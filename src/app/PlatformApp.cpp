@@ -20,6 +20,7 @@
 #include "platform/StringTable.h"
 #include "platform/TaskList.h"
 #include "platform/Version.h"
+#include "render/Texture.h"
 #include "sound/SoundManager.h"
 #include "ui/WindowManager.h"
 
@@ -109,6 +110,7 @@ TPlatformApp::TPlatformApp(const char* commandLine, int32_t, bool allowMultiple)
     mWindowManager = new TWindowManager();
     mAssetManager = new TAssetManager();
     SetAssetManager(mAssetManager);
+    RegisterTextureAssetLoader();
     mStringTable = new TStringTable();
 
     SetCommandLineText(commandLine ? commandLine : "");

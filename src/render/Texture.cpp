@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/AssetManager.h"
+#include "platform/AssetMap.h"
 #include "render/Platform.h"
 #include "render/RenderStates.h"
 #include "render/Renderer.h"
@@ -173,6 +174,12 @@ TTextureRef TTexture::CreateRenderTarget(uint32_t width, uint32_t height, bool a
     if (TAssetManager* manager = GetAssetManager())
         manager->Add(texture->RenderTargetKey(), texture);
     return texture;
+}
+
+void RegisterTextureAssetLoader()
+{
+    TAssetMap::RegisterLoader(TAssetMap::kTextureLoader,
+                              [](const TString& name) -> std::shared_ptr<TAsset> { return TTexture::Get(name, 0); });
 }
 
 // Drawing ---------------------------------------------------------------

@@ -93,3 +93,7 @@ private:
 
     std::unique_ptr<TTextureData> mData;
 };
+
+// Makes textures the first kind of asset a TAssetMap looks a name up as
+// (TTexture::Get with flags 0).
+void RegisterTextureAssetLoader();

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "os/gfx/GfxSurface.h"
+#include "platform/AssetMap.h"
 #include "render/Renderer.h"
 #include "render/TestTexture.h"
 #include "render/Texture.h"
@@ -235,6 +236,21 @@ TEST_F(TextureTest, ALiveTextureIsReturnedAsItIsAndADeadOneIsLoadedAgain)
     EXPECT_NE(a, b);
     EXPECT_TRUE(TTexture::CreateRenderTarget(4, 4, false));
     SetAssetManager(assets.get());
+}
+
+TEST_F(TextureTest, AnAssetMapFindsTexturesByName)
+{
+    RegisterTextureAssetLoader();
+    {
+        TAssetMap map;
+        std::shared_ptr<TAsset> asset = map.GetAsset("ui\\b.png");
+        ASSERT_TRUE(asset);
+        EXPECT_TRUE(asset->IsKindOf(TTexture::ClassId));
+        EXPECT_EQ(asset, TTexture::Get("ui/b.png", 0));
+        EXPECT_EQ(gLoads.size(), 1u);
+        EXPECT_FALSE(map.GetAsset("ui/none.png"));
+    }
+    TAssetMap::ClearLoaders();
 }
 
 TEST_F(TextureTest, SurfaceSizeIsTheImagePlusItsPaddingRoundedUpToEven)
