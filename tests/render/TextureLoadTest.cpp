@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "os/gfx/GfxSurface.h"
+#include "platform/AssetManager.h"
 #include "platform/AssetNames.h"
+#include "render/Texture.h"
 #include "render/TextureData.h"
 #include "support/HeadlessDisplay.h"
 #include "support/ImageWriter.h"
@@ -302,6 +304,25 @@ TEST_F(TextureLoadTest, NamesOf260CharactersOrMoreAreRefused)
     EXPECT_EQ(Load(longName + "?"), nullptr);
     EXPECT_EQ(Load("x.png", longName + "?"), nullptr);
     EXPECT_EQ(mLog.Count("Texture name too long"), 2);
+}
+
+TEST_F(TextureLoadTest, TexturesMadeByNameLoadThroughTheDecoders)
+{
+    TAssetManager assets;
+    SetAssetManager(&assets);
+    Register("ui/logo.jpg", GreyJpeg(30, 20, 0x60));
+    Register("ui/cursor.png", SolidPng(16, 16, 0x80FFFFFFu, true));
+    TTextureRef logo = TTexture::Get("ui/logo", 0);
+    ASSERT_TRUE(logo);
+    EXPECT_EQ(logo->GetWidth(), 30u);
+    EXPECT_FALSE(logo->HasAlpha());
+    TTextureRef cursor = TTexture::GetCursorTexture("ui/cursor.png");
+    ASSERT_TRUE(cursor);
+    EXPECT_TRUE(cursor->HasAlpha()) << "the PNG's alpha decides";
+    EXPECT_FALSE(TTexture::Get("ui/none", 0));
+    logo.reset();
+    cursor.reset();
+    SetAssetManager(nullptr);
 }
 
 } // namespace
