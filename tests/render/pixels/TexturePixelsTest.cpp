@@ -18,6 +18,7 @@
 #include "os/window/Window.h"
 #include "platform/AssetManager.h"
 #include "platform/AssetNames.h"
+#include "render/ImageDecode.h"
 #include "render/Platform.h"
 #include "render/PlatformData.h"
 #include "render/Renderer.h"
@@ -272,6 +273,48 @@ TEST_F(TexturePixels, AlphaBlendsOverTheBackground)
     for (const Probe& p : probes)
         EXPECT_LE(Distance(Pixel(p.x, p.y), p.want), 2)
             << p.x << "," << p.y << " got " << std::hex << Pixel(p.x, p.y);
+}
+
+// The game's own picture (the window icon, a 48 x 48 PNG with soft alpha
+// edges) found in the assets folder, decoded and drawn by the texture path:
+// every pixel is the file's texel blended over the grey background.
+TEST_F(TexturePixels, AnImageInTheAssetsFolderDrawsAsItsFileDecodes)
+{
+    SetTextureLoader(nullptr); // the image decoders
+    RegisterAssetFile("icon.png", QUILLORY_SOURCE_DIR "/assets/icon.png");
+    TTextureRef icon = TTexture::Get("icon", 0); // found as icon.png
+    ASSERT_TRUE(icon);
+    ASSERT_EQ(icon->GetWidth(), 48u);
+    EXPECT_TRUE(icon->HasAlpha());
+    TDecodedImage file;
+    ASSERT_TRUE(DecodePng("icon.png", file));
+
+    const uint32_t grey = 0xFF404040u;
+    Clear(grey);
+    Draw2d([&] { icon->Draw(300, 200, 1.0f, 1.0f, 0.0f, kDrawAtOrigin); });
+    int wrong = 0;
+    TRect shown(INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN); // texels not fully transparent
+    for (int32_t y = 0; y < 48; ++y) {
+        for (int32_t x = 0; x < 48; ++x) {
+            uint32_t texel = file.pixels[size_t(y) * file.side + size_t(x)];
+            uint32_t a = texel >> 24, want = 0xFF000000u;
+            if (a > 0)
+                shown = TRect(std::min(shown.left, 300 + x), std::min(shown.top, 200 + y),
+                              std::max(shown.right, 301 + x), std::max(shown.bottom, 201 + y));
+            for (int s = 0; s < 24; s += 8) {
+                uint32_t over = (texel >> s) & 0xFF, under = (grey >> s) & 0xFF;
+                want |= ((over * a + under * (255 - a) + 127) / 255) << s;
+            }
+            wrong += Distance(Pixel(300 + x, 200 + y), want) > 2;
+        }
+    }
+    FreeImage(file.pixels);
+    EXPECT_EQ(wrong, 0);
+    // Nothing beside the picture changed.
+    const TRect covered = Covered(grey);
+    EXPECT_TRUE(covered.left >= shown.left && covered.top >= shown.top && covered.right <= shown.right &&
+                covered.bottom <= shown.bottom);
+    EXPECT_GT(covered.Width(), 40);
 }
 
 class RenderToTexturePixels : public TexturePixels {
