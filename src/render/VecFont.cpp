@@ -143,7 +143,8 @@ void TVecFont::Measure()
     }
     if (FindGlyph('W') < 0)
         ascent = tallest;
-    mAscent = ascent;
+    // A "W" lying below the baseline must not make the line box negative.
+    mAscent = std::max(ascent, 0.0f);
     mDescent = descent;
     if (mAscent + mDescent < 1)
         mAscent = 1 - mDescent;

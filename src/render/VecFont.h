@@ -89,8 +89,9 @@ public:
     TGlyphCommands GetCommands(int32_t glyph) const;
 
     // Ascent: minus the top of "W" (without one, the tallest ink above the
-    // baseline among codes 0 to 127). Descent: the deepest ink below it among
-    // codes 0 to 127, the underscore excepted. Their sum is never below 1.
+    // baseline among codes 0 to 127), never below 0. Descent: the deepest ink
+    // below it among codes 0 to 127, the underscore excepted. Their sum is
+    // never below 1.
     float GetAscent() const { return mAscent; }
     float GetDescent() const { return mDescent; }
 
