@@ -255,8 +255,10 @@ size_t TLayoutPass::Tag(size_t at, size_t end)
         int32_t pos = tag.Number("pos", 0, 0, TTextLayout::kMaxTab);
         mRun.tabPosition = 4 * pos;
         CloseRun(at, false);
-        if (pos != 0)
+        if (pos != 0) {
             mPen = 4.0 * pos;
+            mHold = 0;
+        }
         OpenRun(end, FaceFont(), nullptr);
         return end;
     }
@@ -408,12 +410,9 @@ size_t TLayoutPass::Char(size_t at, size_t next, uint32_t code)
         mFirstOutline = mRun.outlineSize;
     }
     mLastOutline = mRun.outlineSize;
+    // A glyph wider than the box on its own stays: the next one overflows
+    // and starts the next line.
     ++mRunChars;
-    if (overflow) {
-        // Wider than the box on its own: it stays, alone on its line.
-        CloseRun(next, false);
-        Break(next);
-    }
     return next;
 }
 
