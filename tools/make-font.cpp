@@ -34,10 +34,12 @@ using namespace font_outline;
 const std::pair<uint32_t, uint32_t> kRanges[] = {
     {0x20, 0x7E},     // ASCII
     {0xA0, 0x17F},    // Latin-1 and Latin Extended-A
+    {0x192, 0x192},   // florin (code page 1252 has it)
+    {0x2C6, 0x2DD},   // spacing accents, with 1252's circumflex and tilde
     {0x2010, 0x2044}, // general punctuation
     {0x20AC, 0x20AC}, // euro
     {0x2122, 0x2122}, // trade mark
-    {0x2153, 0x215E}, // vulgar fractions
+    {0x2150, 0x218B}, // number forms: fractions, Roman numerals
 };
 
 constexpr float kLineUnits = 100; // ascent + descent

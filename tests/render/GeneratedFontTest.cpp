@@ -25,8 +25,8 @@ std::vector<uint8_t> Builtin()
     return {kBuiltinFontData, kBuiltinFontData + sizeof kBuiltinFontData};
 }
 
-// ASCII, Latin-1, Latin Extended-A, the euro and trade-mark signs and the
-// common punctuation.
+// ASCII, Latin-1, Latin Extended-A, code page 1252's other characters, the
+// euro and trade-mark signs, common punctuation and number forms.
 std::vector<uint32_t> FullSet()
 {
     std::vector<uint32_t> codes;
@@ -34,7 +34,8 @@ std::vector<uint32_t> FullSet()
         codes.push_back(c);
     for (uint32_t c = 0xA0; c <= 0x17F; ++c)
         codes.push_back(c);
-    for (uint32_t c : {0x2013u, 0x2014u, 0x2018u, 0x2019u, 0x201Cu, 0x201Du, 0x2022u, 0x2026u, 0x20ACu, 0x2122u})
+    for (uint32_t c : {0x192u, 0x2C6u, 0x2DCu, 0x2013u, 0x2014u, 0x2018u, 0x2019u, 0x201Cu, 0x201Du, 0x2022u, 0x2026u,
+                       0x20ACu, 0x2122u, 0x2153u, 0x2160u, 0x2183u})
         codes.push_back(c);
     return codes;
 }
@@ -45,9 +46,9 @@ std::vector<uint32_t> ChalkSet()
     std::vector<uint32_t> codes;
     for (uint32_t c = 0x20; c <= 0x7E; ++c)
         codes.push_back(c);
-    for (uint32_t c = 0xA1; c <= 0xFF; ++c)
+    for (uint32_t c = 0xA0; c <= 0xFF; ++c)
         codes.push_back(c);
-    for (uint32_t c : {0x2013u, 0x2014u, 0x2018u, 0x2019u, 0x201Cu, 0x201Du, 0x2026u, 0x20ACu, 0x2122u})
+    for (uint32_t c : {0x2C6u, 0x2DCu, 0x2013u, 0x2014u, 0x2018u, 0x2019u, 0x201Cu, 0x201Du, 0x2026u, 0x20ACu, 0x2122u})
         codes.push_back(c);
     return codes;
 }
