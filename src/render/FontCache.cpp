@@ -33,6 +33,10 @@ bool ReadWhole(const TString& name, std::vector<uint8_t>& out)
 
 } // namespace
 
+TFontCache::TFontCache(const uint8_t* builtin, size_t builtinSize) : mBuiltin(builtin), mBuiltinSize(builtinSize)
+{
+}
+
 TFontCache::~TFontCache()
 {
     Clear();

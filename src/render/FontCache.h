@@ -21,7 +21,7 @@ public:
 
     // builtin: the built-in font's bytes (not owned; read-only data that
     // outlives the cache).
-    TFontCache(const uint8_t* builtin, size_t builtinSize) : mBuiltin(builtin), mBuiltinSize(builtinSize) {}
+    TFontCache(const uint8_t* builtin, size_t builtinSize);
     ~TFontCache();
     TFontCache(const TFontCache&) = delete;
     TFontCache& operator=(const TFontCache&) = delete;
