@@ -1,9 +1,13 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "render/TextureRef.h"
 #include "render/VecFont.h"
+
+struct TGlyphColour;
+struct TGlyphCacheKey;
 
 // The glyph rasteriser: turns glyph command lists into one-pixel-high line
 // spans at 4 x 4 sub-samples per pixel, in four colour layers (outline,
@@ -51,7 +55,42 @@ public:
     // blending over them.
     void SetOverwrite(bool overwrite);
 
+    // Where line end points go relative to pixel edges (calibrated).
+    struct TLineOffsets {
+        float start = -0.75f, end = -0.75f, y = 0.25f;
+    };
+    TLineOffsets GetLineOffsets() const;
+    // The setting calibration chose (0..127), or -1 when none passed.
+    int32_t GetCalibrationSetting() const;
+    // Vertices sent per line list: 256, or 64 on drivers that failed
+    // calibration with mostly blank results.
+    uint32_t GetBatchCapacity() const;
+
+    // Counters for tests and the statistics overlay.
+    struct TStats {
+        uint32_t rasterised = 0; // glyphs scanned from their outlines
+        uint32_t replayed = 0;   // glyphs drawn from the span cache
+        size_t cacheBytes = 0;
+        size_t cacheCap = 0;
+        uint32_t cacheClears = 0; // the cache was full and emptied
+        size_t edgeCapacity = 0;
+        uint32_t batches = 0; // line lists sent to the renderer
+    };
+    TStats GetStats() const;
+
 private:
     struct State;
+    class Sink;
+    void Replay(int32_t entry, int32_t x, int32_t y);
+    void Rasterise(TGlyphCommands commands, int32_t x, int32_t y, int32_t subX, int32_t subY,
+                   const TGlyphCacheKey* key);
+    void Output(int32_t x0, int32_t x1, int32_t y, uint32_t argb);
+    void WritePixels(int32_t x0, int32_t x1, int32_t y, uint32_t argb);
+    void SendBatch();
+    void ReleaseTarget();
+    void ApplyColours(const std::vector<TGlyphColour>& colours);
+    bool RunCalibration(int32_t& blanks);
+    void LogOnce(uint32_t kind, const char* text);
+
     std::unique_ptr<State> mState;
 };
