@@ -1,9 +1,11 @@
 // Renderer benchmark: frames through the renderer facade on the GL device
-// into an 800x600 window. Two frames are measured: an empty one (begin, end,
-// present) and one with 2,000 textured quads drawn one by one as the
-// texture draw does (bind, blend mode, a four-vertex fan). For each, the
-// median over the frames of the wall time per frame (and the frame rate it
-// gives) and of the main thread's CPU time per frame.
+// into an 800x600 window. Three frames are measured: an empty one (begin,
+// end, present), and 2,000 alpha-blended 32x32 textured quads drawn one by
+// one as the texture draw does (bind, blend mode, a four-vertex fan), with
+// one texture and with a texture change every 10 quads. For each, the median
+// over the frames of the wall time per frame (and the frame rate it gives)
+// and of the main thread's CPU time per frame. bench_reference_gl draws the
+// same quads with plain GL.
 //
 //   bench_render [FRAMES]      (default 200; run it through tools/bench-render)
 #include <SDL.h>
@@ -25,6 +27,7 @@
 namespace {
 
 constexpr int kQuads = 2000;
+constexpr int kQuadsPerTexture = 10;
 
 double Now(clockid_t clock)
 {
@@ -70,7 +73,7 @@ Result Measure(int frames, Draw draw)
 
 void Report(const char* name, const Result& r)
 {
-    std::printf("%-22s %8.3f ms/frame  %8.1f fps  main thread %8.3f ms/frame\n", name, r.wallMs,
+    std::printf("%-28s %8.3f ms/frame  %8.1f fps  main thread %8.3f ms/frame\n", name, r.wallMs,
                 r.wallMs > 0 ? 1000.0 / r.wallMs : 0.0, r.cpuMs);
 }
 
@@ -113,20 +116,23 @@ int main(int argc, char** argv)
         renderer->SetDevice(std::move(owned));
         renderer->PushClipRect(TRect(0, 0, 800, 600));
 
-        // A 64x64 texture with alpha.
-        std::vector<uint32_t> texels(64 * 64);
-        for (uint32_t y = 0; y < 64; ++y)
-            for (uint32_t x = 0; x < 64; ++x)
-                texels[y * 64 + x] = ((x ^ y) & 8 ? 0xFFFFFFFFu : 0x80FF8000u);
-        GfxSurfaceDesc desc;
-        desc.width = 64;
-        desc.height = 64;
-        desc.alpha = true;
-        std::unique_ptr<GfxSurface> texture;
-        if (display->CreateSurface(desc, &texture) != GfxResult::Ok ||
-            texture->Upload(texels.data(), 64, 64, 64) != GfxResult::Ok) {
-            std::fprintf(stderr, "bench_render: no texture\n");
-            return 1;
+        // Two 64x64 checkers with half-transparent squares.
+        std::unique_ptr<GfxSurface> textures[2];
+        const uint32_t tints[2] = {0xFFFFFFFFu, 0xFF80C0FFu};
+        for (int t = 0; t < 2; ++t) {
+            std::vector<uint32_t> texels(64 * 64);
+            for (uint32_t y = 0; y < 64; ++y)
+                for (uint32_t x = 0; x < 64; ++x)
+                    texels[y * 64 + x] = ((x ^ y) & 8 ? tints[t] : 0x80FF8000u);
+            GfxSurfaceDesc desc;
+            desc.width = 64;
+            desc.height = 64;
+            desc.alpha = true;
+            if (display->CreateSurface(desc, &textures[t]) != GfxResult::Ok ||
+                textures[t]->Upload(texels.data(), 64, 64, 64) != GfxResult::Ok) {
+                std::fprintf(stderr, "bench_render: no texture\n");
+                return 1;
+            }
         }
 
         Result empty = Measure(frames, [] {});
@@ -140,17 +146,20 @@ int main(int argc, char** argv)
             TVec2 corners[4] = {TVec2(0, 0), TVec2(32, 0), TVec2(32, 32), TVec2(0, 32)};
             BuildQuadVertices(TVec2(x, y), &quads[size_t(i) * 4], corners, uv, TMat3(), 1.0f, white);
         }
-        Result textured = Measure(std::max(frames / 4, 1), [&] {
+        auto drawQuads = [&](int perTexture) {
             renderer->Begin2d();
             for (int i = 0; i < kQuads; ++i) {
-                device->SetSurface(texture.get());
+                device->SetSurface(textures[(i / perTexture) % 2].get());
                 renderer->SetBlendMode(kBlendNormal);
                 renderer->DrawVertices(kPrimitiveTriangleFan, TVertexList(kVertexSprite, &quads[size_t(i) * 4], 4));
             }
             renderer->End2d();
-        });
+        };
+        Result one = Measure(frames, [&] { drawQuads(kQuads); });
+        Result changes = Measure(frames, [&] { drawQuads(kQuadsPerTexture); });
         Report("empty frame", empty);
-        Report("2000 textured quads", textured);
+        Report("2000 quads, one texture", one);
+        Report("2000 quads, texture/10", changes);
         TRenderer::Shutdown();
     }
     display.reset();
