@@ -7,6 +7,7 @@
 #include <string>
 
 #include "render/TextFixture.h"
+#include "support/TempFolder.h"
 
 using namespace text_test;
 
@@ -386,11 +387,15 @@ TEST_F(TextLayoutTest, RelayoutOnlyOnChange)
 
 TEST_F(TextLayoutTest, WithoutFontsCharactersTakeNoSpace)
 {
+    TTempFolder folder("textlayout");
+    TLogCapture log(folder.Path());
     SetTextServices(nullptr, nullptr);
     auto layout = Make("ab cd\nef");
     EXPECT_EQ(LineTexts(*layout), "ab cd~|ef");
     EXPECT_EQ(Ends(*layout), "0,0");
     EXPECT_EQ(Heights(*layout), "20,20");
+    // one line per layout pass, not one per character
+    EXPECT_EQ(log.Count("ERROR: FONT missing in text when attempting to render string ab cd"), 1);
 }
 
 using FontCacheTest = TextTest;
