@@ -94,6 +94,7 @@ struct TDnMiniVecDraw::State {
 
     // Colours.
     TColours colours;
+    TColours saved; // around a glyph that defines its own colours
     uint8_t layerOf[256];
 
     // Pen and drawing state.
@@ -301,9 +302,8 @@ void TDnMiniVecDraw::Rasterise(TGlyphCommands commands, int32_t x, int32_t y, in
     s.stats.edgeCapacity = s.scan.GetEdgeCapacity();
     if (key)
         s.cache.Begin(*key, s.glyphColours);
-    TColours saved;
     if (!s.glyphColours.empty()) {
-        saved = s.colours;
+        s.saved = s.colours;
         ApplyColours(s.glyphColours);
     }
     Sink sink(*this, x, y);
@@ -312,23 +312,23 @@ void TDnMiniVecDraw::Rasterise(TGlyphCommands commands, int32_t x, int32_t y, in
     if (key)
         s.cache.End();
     if (!s.glyphColours.empty())
-        s.colours = saved;
+        s.colours = s.saved;
 }
 
 void TDnMiniVecDraw::Replay(int32_t entry, int32_t x, int32_t y)
 {
     State& s = *mState;
     const std::vector<TGlyphColour>& colours = s.cache.GetColours(entry);
-    TColours saved;
     if (!colours.empty()) {
-        saved = s.colours;
+        s.saved = s.colours;
         ApplyColours(colours);
     }
     s.cache.ForEachSpan(entry, [&](const TGlyphSpan& span) {
-        Output(x + span.x0, x + span.x1, y + span.row, s.colours.ramp[span.layer & 3][std::min<int32_t>(span.coverage, 31)].argb);
+        const TColor colour = s.colours.ramp[span.layer & 3][std::min<int32_t>(span.coverage, 31)];
+        Output(x + span.x0, x + span.x1, y + span.row, colour.argb);
     });
     if (!colours.empty())
-        s.colours = saved;
+        s.colours = s.saved;
 }
 
 void TDnMiniVecDraw::DrawBox(float x0, float y0, float x1, float y1, int32_t dx, int32_t dy)
