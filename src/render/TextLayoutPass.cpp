@@ -46,6 +46,8 @@ private:
     void SaveAtSpace();
 
     size_t Tag(size_t at, size_t end);
+    bool AlignmentTag();
+    void StyleTag();
     size_t Char(size_t at, size_t next, uint32_t code);
     int32_t FindGlyphSwitching(size_t at, uint32_t code);
     size_t WrapAtSpace();
@@ -236,23 +238,22 @@ void TLayoutPass::CloseRun(size_t end, bool countsAsChar)
     mRunChars = 0;
 }
 
+// Tag names are matched as prefixes of the tag text ("bold" acts as "b",
+// "/br" as "/b"). Of the names only "b" is a prefix of another, "br",
+// which is tried first; otherwise the order of the tests is free.
 size_t TLayoutPass::Tag(size_t at, size_t end)
 {
     const TMarkupTag& tag = mTag;
-    TString value;
     SaveAtSpace();
-    bool endsLine = false, counts = false;
-    if (tag.StartsWith("br")) {
-        mPad = tag.Number("pad", 0, 0, TTextLayout::kMaxPad);
-        endsLine = counts = true;
-    } else if (tag.StartsWith("/p")) {
-        endsLine = counts = true;
-    } else if (tag.StartsWith("cursor")) {
-        mRun.cursor = 1;
-        counts = true;
+    if (tag.StartsWith("br") || tag.StartsWith("/p")) {
+        if (tag.StartsWith("br"))
+            mPad = tag.Number("pad", 0, 0, TTextLayout::kMaxPad);
+        CloseRun(at, true);
+        Break(end);
+        return end;
     }
     if (tag.StartsWith("tab")) {
-        int32_t pos = tag.Number("pos", 0, 0, TTextLayout::kMaxTab);
+        const int32_t pos = tag.Number("pos", 0, 0, TTextLayout::kMaxTab);
         mRun.tabPosition = 4 * pos;
         CloseRun(at, false);
         if (pos != 0) {
@@ -262,11 +263,42 @@ size_t TLayoutPass::Tag(size_t at, size_t end)
         OpenRun(end, FaceFont(), nullptr);
         return end;
     }
-    CloseRun(at, counts);
-    if (endsLine) {
+    const bool cursor = tag.StartsWith("cursor");
+    if (cursor)
+        mRun.cursor = 1;
+    CloseRun(at, cursor);
+    if (AlignmentTag()) {
+        mAlignTag = true;
         Break(end);
         return end;
     }
+    StyleTag();
+    OpenRun(end, FaceFont(), nullptr);
+    return end;
+}
+
+// Pushes or pops the alignment stack for an alignment tag; false for
+// any other tag.
+bool TLayoutPass::AlignmentTag()
+{
+    const TMarkupTag& tag = mTag;
+    if (tag.StartsWith("center") || tag.StartsWith("left") || tag.StartsWith("right")) {
+        S.PushAlignment(tag.Text()[0] == 'c' ? 1 : tag.Text()[0] == 'l' ? 0 : 2);
+        return true;
+    }
+    if (tag.StartsWith("/center") || tag.StartsWith("/left") || tag.StartsWith("/right")) {
+        S.PopAlignment();
+        return true;
+    }
+    return false;
+}
+
+// Links, bold, italic, underline, fonts and outlines; any other tag has no
+// effect.
+void TLayoutPass::StyleTag()
+{
+    const TMarkupTag& tag = mTag;
+    TString value;
     if (tag.StartsWith("a")) {
         if (tag.Attribute("id", value))
             S.linkId = value;
@@ -283,18 +315,6 @@ size_t TLayoutPass::Tag(size_t at, size_t end)
         S.italic = tag.Text()[0] == 'i';
     } else if (tag.StartsWith("u") || tag.StartsWith("/u")) {
         S.underline = tag.Text()[0] == 'u';
-    } else if (tag.StartsWith("cursor")) {
-        // the caret flag went to the run that just closed
-    } else if (tag.StartsWith("center") || tag.StartsWith("left") || tag.StartsWith("right")) {
-        S.PushAlignment(tag.Text()[0] == 'c' ? 1 : tag.Text()[0] == 'l' ? 0 : 2);
-        mAlignTag = true;
-        Break(end);
-        return end;
-    } else if (tag.StartsWith("/center") || tag.StartsWith("/left") || tag.StartsWith("/right")) {
-        S.PopAlignment();
-        mAlignTag = true;
-        Break(end);
-        return end;
     } else if (tag.StartsWith("font")) {
         if (S.PushFont()) {
             TFontState& f = S.Font();
@@ -307,16 +327,13 @@ size_t TLayoutPass::Tag(size_t at, size_t end)
     } else if (tag.StartsWith("/font")) {
         S.PopFont();
     } else if (tag.StartsWith("outline")) {
-        if (tag.Attribute("color", value)) {
+        if (tag.Attribute("color", value))
             ParseMarkupColour(value, false, S.outlineColour);
-        }
         S.outlineSize = float(tag.Number("size", 2, 0, TTextLayout::kMaxOutline));
     } else if (tag.StartsWith("/outline")) {
         S.outlineSize = 0;
         std::fill(S.outlineColour, S.outlineColour + 4, 0.0f);
     }
-    OpenRun(end, FaceFont(), nullptr);
-    return end;
 }
 
 // The glyph of code in the open run's font, switching between the face and
