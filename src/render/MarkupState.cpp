@@ -1,5 +1,6 @@
 #include "render/MarkupState.h"
 
+#include <cstdint>
 #include <cstring>
 
 void TMarkupState::Reset(const TString& face, int32_t size, const float colour[4])
@@ -55,11 +56,19 @@ void TMarkupState::PopAlignment()
         --mAlignDepth;
 }
 
-bool TMarkupTag::Read(const char* text, size_t length, size_t at, size_t& end)
+size_t TMarkupTag::LastClose(const char* text, size_t length)
+{
+    for (size_t i = length; i-- > 0;)
+        if (text[i] == '>')
+            return i;
+    return SIZE_MAX;
+}
+
+bool TMarkupTag::Read(const char* text, size_t length, size_t at, size_t lastClose, size_t& end)
 {
     mLength = 0;
     mText[0] = 0;
-    if (at >= length || text[at] != '<' || !std::memchr(text + at + 1, '>', length - at - 1))
+    if (at >= length || text[at] != '<' || lastClose == SIZE_MAX || lastClose <= at)
         return false;
     bool quoted = false, lower = true;
     size_t i = at + 1;

@@ -52,10 +52,13 @@ class TMarkupTag {
 public:
     static constexpr size_t kMaxTag = 128;
 
-    // Reads the tag whose "<" is at text[at]. False when no ">" follows
-    // (the "<" is then text). end is where reading goes on: after the ">",
-    // or where the kMaxTag-th kept character stopped the tag.
-    bool Read(const char* text, size_t length, size_t at, size_t& end);
+    // Reads the tag whose "<" is at text[at]; lastClose is the index of
+    // the text's last ">" (LastClose). False when no ">" follows (the "<"
+    // is then text). end is where reading goes on: after the ">", or where
+    // the kMaxTag-th kept character stopped the tag.
+    bool Read(const char* text, size_t length, size_t at, size_t lastClose, size_t& end);
+    // The index of the last ">" in text, or SIZE_MAX.
+    static size_t LastClose(const char* text, size_t length);
 
     const char* Text() const { return mText; }
     bool StartsWith(const char* name) const;

@@ -98,10 +98,11 @@ void TLayoutPass::Run()
     mFallback = mCache ? mCache->Lookup(TString(TFontCache::kFallbackName)) : nullptr;
     StartLine();
     OpenRun(0, FaceFont(), nullptr);
+    const size_t lastClose = TMarkupTag::LastClose(mText, mLength);
     size_t pos = 0;
     while (pos < mLength) {
         size_t end = 0;
-        if (mText[pos] == '<' && mTag.Read(mText, mLength, pos, end)) {
+        if (mText[pos] == '<' && mTag.Read(mText, mLength, pos, lastClose, end)) {
             pos = Tag(pos, end);
             continue;
         }
@@ -384,8 +385,9 @@ size_t TLayoutPass::Char(size_t at, size_t next, uint32_t code)
         return next;
     }
     if (code == ' ') {
-        mSpace = Space();
+        // (the saved run and state are written only when needed)
         mSpace.set = true;
+        mSpace.saved = false;
         mSpace.at = at;
         mSpace.next = next;
         mSpace.pen = mPen;
