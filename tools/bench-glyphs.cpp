@@ -148,8 +148,10 @@ int main(int argc, char** argv)
         Measure("texture, scanned", pages, [&](int) { DrawPage(*draw, font, scale, false, texture); });
         Measure("texture, replayed", pages, [&](int) { DrawPage(*draw, font, scale, true, texture); });
         const TDnMiniVecDraw::TStats stats = draw->GetStats();
-        std::printf("glyphs scanned %u, replayed %u, span cache %zu of %zu bytes, emptied %u times\n", stats.rasterised,
-                    stats.replayed, stats.cacheBytes, stats.cacheCap, stats.cacheClears);
+        std::printf("glyphs scanned %u, replayed %u, span cache %zu of %zu bytes, emptied %u times; "
+                    "%u line lists of up to %u vertices\n",
+                    stats.rasterised, stats.replayed, stats.cacheBytes, stats.cacheCap, stats.cacheClears,
+                    stats.batches, draw->GetBatchCapacity());
         draw.reset();
         texture.reset();
         TRenderer::Shutdown();
