@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/AppIcon.h"
+#include "app/AppText.h"
 #include "app/HostBridge.h"
 #include "app/PlatformApp.h"
 #include "os/window/Clipboard.h"
@@ -13,7 +14,9 @@
 #include "platform/Timer.h"
 #include "render/CursorImage.h"
 #include "render/Platform.h"
+#include "render/Renderer.h"
 #include "sound/SoundManager.h"
+#include "ui/ModalWindow.h"
 #include "ui/WindowManager.h"
 
 namespace {
@@ -167,6 +170,15 @@ void TPlatformApp::CreateMainWindow()
         OsSetForegroundWindow(mMainWindow);
 }
 
+void TPlatformApp::ClearRootWindow()
+{
+    TModalWindow* root = mWindowManager ? mWindowManager->GetRootWindow() : nullptr;
+    if (!root)
+        return;
+    const float clear[4] = {0, 0, 0, 0};
+    TRenderer::Get()->FillRect(root->GetRect(), clear);
+}
+
 void TPlatformApp::AdoptMainWindow(OsWindow window)
 {
     mMainWindow = window;
@@ -194,6 +206,8 @@ void TPlatformApp::SetupDisplay(int32_t width, int32_t height, bool fullScreen)
     InstallPlatformRenderDevice();
     platform->SetWindow(mMainWindow);
     platform->SetDisplay(width, height, fullScreen, false, false, mExternalWindowParent != nullptr);
+    if (mText->MakeRasteriser())
+        ClearRootWindow();
     platform->CalibratePixelOffset();
 
     if (mMainWindow)

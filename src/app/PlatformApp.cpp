@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/AppDisplayHost.h"
+#include "app/AppText.h"
 #include "app/HostBridge.h"
 #include "os/system/Instance.h"
 #include "os/system/Process.h"
@@ -107,6 +108,7 @@ TPlatformApp::TPlatformApp(const char* commandLine, int32_t, bool allowMultiple)
     SetDisplayHost(mDisplayHost.get());
     mStartTime = ClockMs();
     mTaskList = std::make_unique<TTaskList>();
+    mText = std::make_unique<TAppText>();
     mWindowManager = new TWindowManager();
     mAssetManager = new TAssetManager();
     SetAssetManager(mAssetManager);
@@ -202,6 +204,9 @@ void TPlatformApp::FreeWindowsAndSound()
     if (mTaskList)
         mTaskList->Clear();
     SetSoundManager(nullptr);
+    // Text draws through the renderer, which goes next.
+    if (mText)
+        mText->Free();
 }
 
 void TPlatformApp::FreeStringsAndAssets()

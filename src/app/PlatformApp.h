@@ -10,6 +10,7 @@
 #include "render/TextureRef.h"
 
 class TAppDisplayHost;
+class TAppText;
 class TAssetManager;
 class TSoundManager;
 class TStringTable;
@@ -92,11 +93,14 @@ public:
     // the one it had.
     void SetSoundManager(TSoundManager* sound);
     // Tear-down in two parts around the renderer and the display layer:
-    // first the cursor thread, the window manager, the application tasks
-    // and the sound manager; afterwards the string table and the asset
-    // manager. Each is safe to call twice.
+    // first the cursor thread, the window manager, the application tasks,
+    // the sound manager and the text services; afterwards the string table
+    // and the asset manager. Each is safe to call twice.
     void FreeWindowsAndSound();
     void FreeStringsAndAssets();
+    // The font cache and the glyph rasteriser (made by the first display
+    // set-up); Free lets both go, before the renderer.
+    TAppText& GetText() { return *mText; }
 
     // Main window and display (MainWindow.cpp).
     void CreateMainWindow();
@@ -137,6 +141,9 @@ public:
     void RequestExit(int code, const char* reason);
 
 private:
+    // The root window's rectangle cleared to transparent black
+    // (MainWindow.cpp).
+    void ClearRootWindow();
     // Puts the cursor image in force (MainWindow.cpp).
     void ApplyCursorImage();
 
@@ -162,6 +169,7 @@ private:
     TSoundManager* mSoundManager = nullptr;
     TStringTable* mStringTable = nullptr;
     std::unique_ptr<TTaskList> mTaskList; // application task list
+    std::unique_ptr<TAppText> mText;
 
     // Cursor thread: runs until mCursorStop is set, then is joined.
     std::thread mCursorThread;

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "platform/Timer.h"
+#include "render/TextLayout.h"
 
 namespace {
 TRenderer* gRenderer = nullptr;
@@ -26,6 +27,7 @@ TRenderer::TRenderer() = default;
 TRenderer::~TRenderer()
 {
     mDevice.reset();
+    mStatsLayout.reset();
     mClipStack.clear();
     mTexture.reset();
 }
@@ -148,7 +150,12 @@ void TRenderer::DrawStats()
     bool opened = Begin2d();
     const float black[4] = {0, 0, 0, 1};
     FillRect(TRect(0, 0, 300, 40), black);
-    // The text itself is drawn by the text layout once fonts exist.
+    if (!mStatsLayout) {
+        const float red[4] = {1, 0, 0, 1};
+        mStatsLayout = TTextLayout::Create(TString(), 512, 512, 0, nullptr, 16, red);
+    }
+    mStatsLayout->SetText(GetStatsText());
+    mStatsLayout->Draw(TRect(0, 0, 512, 512), 1.0f, 0, 1.0f, TTextureRef());
     if (opened)
         End2d();
 }

@@ -9,6 +9,7 @@
 #include "render/RenderDevice.h"
 #include "render/TextureRef.h"
 
+class TTextLayout;
 class TVertexList;
 
 // The drawing facade. Keeps which pass is open (none, 2D or 3D), whether a
@@ -116,6 +117,7 @@ private:
     uint32_t mFrameTimes[kFrameRing] = {};
 
     bool mStatsOn = false;
+    std::unique_ptr<TTextLayout> mStatsLayout; // made on the first frame that shows it
     TTextureRef mTexture;
     std::vector<TRect> mClipStack;
     bool mIn2d = false;

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "app/AppText.h"
 #include "app/Application.h"
 #include "app/MainWindow.h"
 #include "app/PlatformApp.h"
@@ -22,6 +23,7 @@
 #include "os/window/Window.h"
 #include "platform/AssetManager.h"
 #include "platform/AssetNames.h"
+#include "render/TextServices.h"
 #include "platform/CommandLine.h"
 #include "platform/Settings.h"
 #include "platform/TaskList.h"
@@ -161,6 +163,8 @@ TEST_F(ApplicationTest, ObjectFindsItsFoldersAndFreesItsManagers)
     EXPECT_EQ(GetAssetManager(), app->GetAssetManager());
     EXPECT_NE(app->GetStringTable(), nullptr);
     EXPECT_NE(app->GetTaskList(), nullptr);
+    EXPECT_EQ(GetFontCache(), app->GetText().GetFontCache());
+    EXPECT_NE(GetFontCache(), nullptr);
 
     float scale = 0.0f;
     EXPECT_FALSE(GetDisplayHost().GetScaleFactor(scale));
@@ -176,6 +180,7 @@ TEST_F(ApplicationTest, ObjectFindsItsFoldersAndFreesItsManagers)
     EXPECT_EQ(GetPlatformApp(), nullptr);
     EXPECT_EQ(GetWindowManager(), nullptr);
     EXPECT_EQ(GetAssetManager(), nullptr);
+    EXPECT_EQ(GetFontCache(), nullptr);
     EXPECT_TRUE(GetDisplayHost().IsActive()) << "the default host again";
     EXPECT_FALSE(GetDisplayHost().GetScaleFactor(scale));
 }

@@ -4,7 +4,9 @@
 #include "platform/AssetNames.h"
 #include "platform/CommandLine.h"
 #include "render/CursorImage.h"
+#include "app/AppText.h"
 #include "render/DisplayHost.h"
+#include "render/TextServices.h"
 
 namespace {
 
@@ -116,6 +118,8 @@ TEST_F(MainWindow, CursorImageAndVisibility)
 
 TEST_F(MainWindow, SetupDisplaySetsTheModeAndTheTimer)
 {
+    EXPECT_NE(GetFontCache(), nullptr) << "from start-up";
+    EXPECT_EQ(GetVecDraw(), nullptr);
     app->SetupDisplay(640, 480, false);
     int32_t w = 0, h = 0;
     bool full = true;
@@ -124,6 +128,14 @@ TEST_F(MainWindow, SetupDisplaySetsTheModeAndTheTimer)
     EXPECT_EQ(h, 480);
     EXPECT_FALSE(full);
     EXPECT_FLOAT_EQ(app->GetScaleFactor(), 1.0f);
+    // The first set-up makes the rasteriser and the offset calibration;
+    // later ones keep them.
+    TDnMiniVecDraw* rasteriser = GetVecDraw();
+    ASSERT_NE(rasteriser, nullptr);
+    EXPECT_EQ(rasteriser, app->GetText().GetRasteriser());
+    EXPECT_TRUE(platform->IsCalibrated());
+    app->SetupDisplay(640, 480, false);
+    EXPECT_EQ(GetVecDraw(), rasteriser);
 
     PumpUntilIdle();
     now += 250;

@@ -7,7 +7,11 @@
 #include <vector>
 
 #include "platform/Timer.h"
+#include "render/BuiltinFontData.h"
+#include "render/FontCache.h"
+#include "render/MiniVecDraw.h"
 #include "render/Renderer.h"
+#include "render/TextServices.h"
 #include "render/TestTexture.h"
 #include "render/VertexList.h"
 #include "support/HeadlessDisplay.h"
@@ -367,6 +371,35 @@ TEST_F(RendererTest, StatisticsOverlayDrawsInItsOwnPassWhenOn)
     mRenderer->BeginDraw(false);
     mRenderer->EndDraw(true);
     EXPECT_TRUE(GfxRecordingLog().draws.empty());
+}
+
+TEST_F(RendererTest, StatisticsOverlayWritesItsTextInRedOverTheBlackBox)
+{
+    TFontCache fonts(kBuiltinFontData, sizeof kBuiltinFontData);
+    TDnMiniVecDraw rasteriser;
+    SetTextServices(&fonts, &rasteriser);
+    mRenderer->ToggleStats();
+    GfxRecordingLog().Clear();
+    mRenderer->BeginDraw(false);
+    mRenderer->EndDraw(true);
+    SetTextServices(nullptr, nullptr);
+
+    // The text goes out as red line spans, all of them inside the box (two
+    // 16-pixel lines, the rate at 200 pixels).
+    size_t lines = 0;
+    for (const GfxDrawRecord& draw : GfxRecordingLog().draws) {
+        if (draw.primitive != GfxPrimitive::LineList)
+            continue;
+        for (uint32_t v = 0; v < draw.vertexCount; ++v, ++lines) {
+            EXPECT_EQ(draw.Word(v, 16) & 0x00FFFFFFu, 0x00FF0000u) << "vertex " << v;
+            EXPECT_GE(draw.Float(v, 0), -1.0f);
+            EXPECT_LE(draw.Float(v, 0), 300.0f);
+            EXPECT_GE(draw.Float(v, 4), 0.0f);
+            EXPECT_LE(draw.Float(v, 4), 40.0f);
+        }
+    }
+    EXPECT_GT(lines, 200u);
+    mRenderer->ToggleStats();
 }
 
 TEST_F(RendererTest, GuardsCloseOnlyThePassTheyOpened)
