@@ -311,6 +311,30 @@ TEST_F(DisplayXvfb, TheMainWindowCarriesTheProgramsIcon)
     EXPECT_EQ(uint32_t(words[2 + 38 * 48 + 24]), 0xFFFFCD28u) << "the dot";
 }
 
+// Alt+F1's overlay in the running program: red text on the black box.
+TEST_F(DisplayXvfb, TheStatisticsOverlayWritesItsFiguresInRed)
+{
+    SetUpDisplay(false);
+    TRenderer::Get()->ToggleStats();
+    DrawFrame(kTeal);
+    TRenderer::Get()->ToggleStats();
+    std::vector<uint32_t> box;
+    ASSERT_TRUE(GfxOk(Gfx()->ReadBack(GfxRect{0, 0, 300, 40}, &box)));
+    size_t red = 0, black = 0, teal = 0;
+    for (uint32_t p : box) {
+        uint32_t rgb = p & 0xFFFFFFu;
+        red += (rgb >> 16) > 0x40 && (rgb & 0xFFFF) == 0;
+        black += rgb == 0;
+        teal += (p | kBlack) == kTeal;
+    }
+    EXPECT_GT(red, 300u) << "the text";
+    EXPECT_GT(black, 5000u) << "the box";
+    EXPECT_EQ(teal, 0u) << "the box covers the frame";
+    std::vector<uint32_t> beside;
+    ASSERT_TRUE(GfxOk(Gfx()->ReadBack(GfxRect{400, 300, 401, 301}, &beside)));
+    EXPECT_EQ(beside[0] | kBlack, kTeal);
+}
+
 TEST_F(DisplayXvfb, FullScreenIsLetterboxedAndMapsThePointer)
 {
     SetUpDisplay(true);
