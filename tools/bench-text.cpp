@@ -15,6 +15,7 @@
 #include "render/TextLayout.h"
 #include "render/TextServices.h"
 #include "support/SyntheticFont.h"
+#include "bench-page.h"
 
 namespace {
 
@@ -38,42 +39,6 @@ std::vector<uint8_t> ReadFile(const char* path)
     return bytes;
 }
 
-// Words picked by a fixed sequence; every so often a styled stretch, a
-// link or a paragraph break. glyphs counts the characters outside tags.
-std::string Page(size_t wantGlyphs, size_t& glyphs)
-{
-    static const char* const kWords[] = {
-        "the",    "quiz",    "show",   "asks",   "every", "player", "a",       "question", "about",
-        "rivers", "kings",   "stars",  "music",  "and",   "small",  "animals", "while",    "audience",
-        "claps",  "between", "rounds", "points", "grow",  "when",   "answers", "are",      "right",
-    };
-    std::string text;
-    glyphs = 0;
-    uint32_t seed = 7;
-    for (size_t word = 0; glyphs < wantGlyphs; ++word) {
-        seed = seed * 1103515245u + 12345u;
-        const char* w = kWords[(seed >> 16) % std::size(kWords)];
-        std::string piece = w;
-        if (word % 37 == 5)
-            piece = "<b>" + piece + "</b>";
-        else if (word % 53 == 11)
-            piece = "<i>" + piece + "</i>";
-        else if (word % 71 == 17)
-            piece = "<font color='ff8000'>" + piece + "</font>";
-        else if (word % 97 == 23)
-            piece = "<u><a id='more'>" + piece + "</a></u>";
-        text += piece;
-        glyphs += std::string(w).size();
-        if (word % 120 == 119) {
-            text += "<br pad='6'>";
-        } else {
-            text += ' ';
-            ++glyphs;
-        }
-    }
-    return text;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -89,7 +54,7 @@ int main(int argc, char** argv)
     SetTextServices(&cache, nullptr);
 
     size_t glyphs = 0;
-    const std::string page = Page(3000, glyphs);
+    const std::string page = bench_page::Page(3000, glyphs);
     const float white[4] = {1, 1, 1, 1};
     auto layout = TTextLayout::Create(TString(page.c_str()), 800, 600, 0, "fonts/bench.mvec", 12, white);
     std::vector<double> times;
