@@ -22,6 +22,8 @@ struct AudioDeviceOptions {
 // QUILLORY_AUDIO: "sdl" (or unset), "null", "none" or "wav:<path>". An
 // unknown value logs a line and gives the default.
 AudioDeviceOptions AudioOptionsFromEnvironment();
+// The same for a given value (null: unset).
+AudioDeviceOptions AudioOptionsFromValue(const char* value);
 
 // The sound device, shaped after DirectSound: a primary format (always the
 // mixer's) and secondary buffers that the mixer plays together. Buffers may
