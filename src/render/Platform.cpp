@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "os/audio/AudioLog.h"
 #include "os/gfx/GfxDevice.h"
 #include "os/gfx/GfxDisplay.h"
 #include "os/gfx/GfxMessageBox.h"
@@ -151,6 +152,7 @@ TPlatform::TPlatform() : mData(std::make_unique<TPlatformData>())
 {
     mData->mOwner = this;
     GfxSetLogSink([](const char* line) { WriteLog("%s", line); });
+    AudioSetLogSink([](const char* line) { WriteLog("%s", line); });
     if (!HasPqSwitch() && ReadLowMemoryVideoSetting()) {
         mData->mLowMemoryVideo = true;
         WriteLog("Low memory video card setting enabled!");
