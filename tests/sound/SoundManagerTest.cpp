@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "os/audio/AudioDevice.h"
 #include "sound/SoundManager.h"
 
 namespace {
@@ -15,15 +16,49 @@ uint32_t TestClock()
     return gNow.load();
 }
 
+AudioDeviceOptions NullDevice()
+{
+    AudioDeviceOptions options;
+    options.backend = AudioBackend::Null;
+    return options;
+}
+
 TEST(SoundManager, InitStartsOneThreadAndIsIdempotent)
 {
     TSoundManager manager;
     EXPECT_FALSE(manager.IsInitialised());
     EXPECT_FALSE(manager.IsThreadRunning());
-    EXPECT_TRUE(manager.Init());
+    EXPECT_TRUE(manager.Init(NullDevice()));
     EXPECT_TRUE(manager.IsThreadRunning());
-    EXPECT_TRUE(manager.Init());
+    EXPECT_TRUE(manager.Init(NullDevice()));
     EXPECT_TRUE(manager.IsInitialised());
+    EXPECT_NE(manager.GetDevice(), nullptr);
+}
+
+TEST(SoundManager, WithoutADeviceTheThreadRunsAllTheSame)
+{
+    AudioDeviceOptions none;
+    none.backend = AudioBackend::None;
+    TSoundManager manager;
+    EXPECT_FALSE(manager.Init(none));
+    EXPECT_FALSE(manager.IsInitialised());
+    EXPECT_TRUE(manager.IsThreadRunning());
+    EXPECT_EQ(manager.GetDevice(), nullptr);
+    // A later attempt may still open one, and starts no second thread.
+    EXPECT_TRUE(manager.Init(NullDevice()));
+    EXPECT_TRUE(manager.IsInitialised());
+}
+
+TEST(SoundManager, TheLatestLiveManagerIsCurrent)
+{
+    auto first = std::make_unique<TSoundManager>();
+    EXPECT_EQ(TSoundManager::Current(), first.get());
+    auto second = std::make_unique<TSoundManager>();
+    EXPECT_EQ(TSoundManager::Current(), second.get());
+    first.reset();
+    EXPECT_EQ(TSoundManager::Current(), second.get());
+    second.reset();
+    EXPECT_EQ(TSoundManager::Current(), nullptr);
 }
 
 TEST(SoundManager, DestructorEndsTheThreadPromptly)
