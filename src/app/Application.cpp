@@ -20,6 +20,7 @@
 #include "platform/Timer.h"
 #include "render/Platform.h"
 #include "render/Renderer.h"
+#include "sound/Sound.h"
 #include "sound/SoundManager.h"
 #include "ui/Screen.h"
 #include "ui/WindowManager.h"
@@ -245,8 +246,11 @@ TStringTable* TApplication::GetStringTable() const
 void TApplication::InitSound()
 {
     if (!mApp->GetSoundManager()) {
-        mApp->SetSoundManager(new TSoundManager());
-        mApp->GetSoundManager()->Init();
+        auto* sound = new TSoundManager();
+        mApp->SetSoundManager(sound);
+        sound->SetOutOfVideoMemoryHandler([this] { OutOfVideoMemory(); });
+        RegisterSoundAssetLoader();
+        sound->Init();
     }
 }
 

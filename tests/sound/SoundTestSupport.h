@@ -78,10 +78,11 @@ protected:
         kept = std::move(bytes);
         RegisterMemoryFile(TString(name.c_str()), kept.data(), uint32_t(kept.size()));
     }
-    // An encoded sine of that length, registered under name.
+    // An encoded sine of that length, registered under name (less any
+    // "?group=").
     std::shared_ptr<TSound> MakeSound(const std::string& name, double seconds, int rate = 44100, int channels = 2)
     {
-        AddFile(name, EncodeOgg(MakeSine(rate, channels, seconds)));
+        AddFile(name.substr(0, name.find('?')), EncodeOgg(MakeSine(rate, channels, seconds)));
         return TSound::Create(TString(name.c_str()), true, -1);
     }
 
