@@ -190,12 +190,15 @@ bool TSound::StopAll()
 
 void TSoundInstance::Stop()
 {
+    // The sound thread rewrites mSound when a queued sound takes over.
+    TSoundLock lock;
     if (std::shared_ptr<TSound> sound = mSound.lock())
         sound->StopInstance(shared_from_this());
 }
 
 void TSoundInstance::SetCallback(TSoundCallBack* callback, const std::shared_ptr<TSound>& queued)
 {
+    TSoundLock lock;
     if (std::shared_ptr<TSound> sound = mSound.lock())
         sound->SetInstanceCallback(shared_from_this(), callback, queued);
 }

@@ -202,4 +202,42 @@ TEST_F(SoundStream, WithoutADeviceVoicesEndByTheClock)
     EXPECT_TRUE(looping->IsPlaying());
 }
 
+TEST_F(SoundStream, QueuedSoundContinuesOnTheSameStream)
+{
+    MakeManager();
+    std::shared_ptr<TSound> first = MakeSound("sfx/first.ogg", 2.5);
+    std::shared_ptr<TSound> second = MakeSound("sfx/second.ogg", 1.0);
+    TRecordingCallBack callback;
+    std::shared_ptr<TSoundInstance> voice = first->Play(0);
+    TSoundStream* stream = voice->mStream;
+    voice->SetCallback(&callback, second);
+    EXPECT_EQ(voice->mQueuedSound.lock(), second);
+
+    // The first sound's part ends with a callback at a dispatch; the voice
+    // plays on with the second sound on the same stream.
+    uint32_t elapsed = 0;
+    while (callback.finished.empty() && elapsed < 6000) {
+        Step(50);
+        mManager->DispatchCallbacks();
+        elapsed += 50;
+    }
+    ASSERT_EQ(callback.finished.size(), 1u);
+    EXPECT_GE(elapsed, 1000u);
+    EXPECT_TRUE(voice->IsPlaying());
+    EXPECT_EQ(voice->mStream, stream);
+    EXPECT_EQ(voice->mSound.lock(), second);
+    EXPECT_TRUE(first->GetData()->mVoices.empty());
+
+    uint32_t took = RunUntilDone(voice, 6000);
+    EXPECT_FALSE(voice->IsPlaying());
+    EXPECT_GE(elapsed + took, 3500u) << "both sounds played";
+    EXPECT_EQ(callback.finished.size(), 1u) << "the callback was told once";
+
+    // A voice whose stream is gone takes no queued sound.
+    std::shared_ptr<TSoundInstance> late = second->Play(0);
+    RunUntilDone(late, 6000);
+    late->SetCallback(&callback, first);
+    EXPECT_EQ(late->mQueuedSound.lock(), nullptr);
+}
+
 } // namespace
