@@ -19,6 +19,7 @@
 
 #include "os/gfx/GfxDisplay.h"
 #include "os/gfx/GfxMessageBox.h"
+#include "os/system/Memory.h"
 #include "os/window/Window.h"
 #include "render/GfxRenderDevice.h"
 #include "render/Renderer.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv)
     int frames = argc > 1 ? std::atoi(argv[1]) : 200;
     if (frames < 1)
         frames = 1;
+    OsKeepFreedMemory(); // as the game does
     GfxSetMessageBoxMode(GfxBoxMode::LogOnly);
     if (!OsInitVideo()) {
         std::fprintf(stderr, "bench_render: no video: %s\n", SDL_GetError());

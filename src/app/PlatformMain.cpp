@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "app/HostBridge.h"
 #include "app/PlatformApp.h"
+#include "os/system/Memory.h"
 #include "os/system/Process.h"
 #include "platform/AssetNames.h"
 #include "platform/CommandLine.h"
@@ -64,6 +65,7 @@ void SwitchWorkingFolder(const TString& commandLine)
 
 int PlatformMain(const char* commandLine, int32_t showCommand, TGameMain gameMain, bool allowMultiple)
 {
+    OsKeepFreedMemory();
     // The test hook may replace the command line.
     std::string original = commandLine ? commandLine : "";
     std::vector<char> buffer(original.begin(), original.end());

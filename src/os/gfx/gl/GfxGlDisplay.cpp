@@ -334,11 +334,15 @@ GfxResult GfxGlDisplay::DoPresent()
     glDrawBuffer(GL_BACK);
     glDisable(GL_SCISSOR_TEST);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    fn.BindFramebuffer(GL_READ_FRAMEBUFFER, BackFramebuffer());
     // Back-buffer row 0 is the top; the window's row 0 is the bottom.
     bool exact = picture.Width() == mMode.width && picture.Height() == mMode.height;
+    // Bars round a letterboxed picture are black; a picture that fills the
+    // window covers everything.
+    if (!exact || picture.Width() != w || picture.Height() != h) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    fn.BindFramebuffer(GL_READ_FRAMEBUFFER, BackFramebuffer());
     fn.BlitFramebuffer(0, 0, mMode.width, mMode.height, picture.left, h - picture.top, picture.right,
                        h - picture.bottom, GL_COLOR_BUFFER_BIT, exact ? GL_NEAREST : GL_LINEAR);
     fn.BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
