@@ -4,8 +4,6 @@
 // a texture's edge.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -14,22 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "os/gfx/GfxDisplay.h"
-#include "os/gfx/GfxInject.h"
-#include "os/gfx/GfxMessageBox.h"
-#include "os/window/MessageQueue.h"
-#include "os/window/Window.h"
-#include "platform/AssetManager.h"
-#include "platform/AssetNames.h"
+#include "render/pixels/PlatformScreen.h"
 #include "render/BuiltinFontData.h"
 #include "render/MiniVecDraw.h"
-#include "render/Platform.h"
-#include "render/PlatformData.h"
-#include "render/Renderer.h"
 #include "render/Texture.h"
 #include "render/VecFont.h"
-#include "support/TempFolder.h"
-#include "support/TestDisplayHost.h"
 
 namespace {
 
@@ -110,35 +97,13 @@ Grey Reference(const std::vector<Polygon>& polygons, int32_t w, int32_t h)
     return g;
 }
 
-class GlyphPixels : public ::testing::Test {
+class GlyphPixels : public PlatformScreenTest {
 protected:
+    GlyphPixels() : PlatformScreenTest("glyphpixels") {}
+
     void SetUp() override
     {
-        GfxSetBackend(GfxBackend::Gl);
-        GfxInjectReset();
-        GfxSetMessageBoxMode(GfxBoxMode::LogOnly);
-        SetAssetFolders(mFolder.Path().c_str(), mFolder.Path().c_str(), mFolder.Path().c_str());
-        ASSERT_TRUE(OsInitVideo()) << SDL_GetError();
-        OsWindowParams p;
-        p.title = "Glyphs";
-        p.width = kWidth;
-        p.height = kHeight;
-        mWindow = OsCreateWindow(p);
-        ASSERT_NE(mWindow, nullptr) << SDL_GetError();
-        OsShowWindow(mWindow, OsShow::Show);
-        mHost.mainWindow = mWindow;
-        SetAssetManager(&mAssets);
-
-        mPlatform = std::make_unique<TPlatform>();
-        TRenderer::Shutdown();
-        InstallPlatformRenderDevice();
-        mPlatform->SetWindow(mWindow);
-        mPlatform->SetDisplay(kWidth, kHeight, false, false, true, false);
-        ASSERT_TRUE(mPlatform->IsDeviceReady());
-        mPlatform->GetData()->mDirectDraw->SetSwapInterval(0);
-        // As the application starts: the 2D offset, then the rasteriser's.
-        mPlatform->CalibratePixelOffset();
-        Renderer().PushClipRect(TRect(0, 0, kWidth, kHeight));
+        ASSERT_NO_FATAL_FAILURE(OpenScreen("Glyphs", true));
         mDraw = std::make_unique<TDnMiniVecDraw>();
         mDraw->Calibrate();
         Clear(0xFF000000u);
@@ -147,24 +112,7 @@ protected:
     void TearDown() override
     {
         mDraw.reset();
-        TRenderer::Shutdown();
-        mPlatform.reset();
-        if (OsIsWindow(mWindow))
-            OsDestroyWindow(mWindow);
-        OsResetMessageState();
-        SetAssetManager(nullptr);
-        GfxInjectReset();
-        ClearRegisteredFiles();
-        SetAssetFolders("", "", "");
-    }
-
-    TRenderer& Renderer() { return *TRenderer::Get(); }
-
-    void Clear(uint32_t argb)
-    {
-        const float rgba[4] = {float((argb >> 16) & 0xFF) / 255, float((argb >> 8) & 0xFF) / 255,
-                               float(argb & 0xFF) / 255, 1};
-        Renderer().FillRect(TRect(0, 0, kWidth, kHeight), rgba);
+        CloseScreen();
     }
 
     template <class F>
@@ -175,8 +123,7 @@ protected:
         draw();
         Renderer().End2d();
         Renderer().EndDraw(false);
-        mScreen.clear();
-        ASSERT_EQ(mPlatform->GetData()->mDirectDraw->ReadBack({0, 0, kWidth, kHeight}, &mScreen), GfxResult::Ok);
+        ReadScreen();
     }
 
     uint32_t Pixel(int32_t x, int32_t y) const { return mScreen[size_t(y) * kWidth + size_t(x)] & 0xFFFFFFu; }
@@ -218,13 +165,7 @@ protected:
         mDraw->Flush();
     }
 
-    TTempFolder mFolder{"glyphpixels"};
-    TTestDisplayHost mHost;
-    TAssetManager mAssets;
-    OsWindow mWindow = nullptr;
-    std::unique_ptr<TPlatform> mPlatform;
     std::unique_ptr<TDnMiniVecDraw> mDraw;
-    std::vector<uint32_t> mScreen;
     TVecFont mFont{std::vector<uint8_t>(kBuiltinFontData, kBuiltinFontData + sizeof kBuiltinFontData), "built-in"};
 };
 

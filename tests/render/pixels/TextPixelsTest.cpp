@@ -4,60 +4,27 @@
 // colour.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <memory>
 #include <vector>
 
-#include "os/gfx/GfxDisplay.h"
-#include "os/gfx/GfxInject.h"
-#include "os/gfx/GfxMessageBox.h"
-#include "os/window/MessageQueue.h"
-#include "os/window/Window.h"
-#include "platform/AssetManager.h"
-#include "platform/AssetNames.h"
+#include "render/pixels/PlatformScreen.h"
 #include "render/BuiltinFontData.h"
 #include "render/FontCache.h"
 #include "render/MiniVecDraw.h"
-#include "render/Platform.h"
-#include "render/PlatformData.h"
-#include "render/Renderer.h"
 #include "render/TextLayout.h"
 #include "render/TextServices.h"
-#include "support/TempFolder.h"
-#include "support/TestDisplayHost.h"
 
 namespace {
 
 constexpr int32_t kWidth = 800, kHeight = 600;
 
-class TextPixels : public ::testing::Test {
+class TextPixels : public PlatformScreenTest {
 protected:
+    TextPixels() : PlatformScreenTest("textpixels") {}
+
     void SetUp() override
     {
-        GfxSetBackend(GfxBackend::Gl);
-        GfxInjectReset();
-        GfxSetMessageBoxMode(GfxBoxMode::LogOnly);
-        SetAssetFolders(mFolder.Path().c_str(), mFolder.Path().c_str(), mFolder.Path().c_str());
-        ASSERT_TRUE(OsInitVideo()) << SDL_GetError();
-        OsWindowParams p;
-        p.title = "Text";
-        p.width = kWidth;
-        p.height = kHeight;
-        mWindow = OsCreateWindow(p);
-        ASSERT_NE(mWindow, nullptr) << SDL_GetError();
-        OsShowWindow(mWindow, OsShow::Show);
-        mHost.mainWindow = mWindow;
-        SetAssetManager(&mAssets);
-        mPlatform = std::make_unique<TPlatform>();
-        TRenderer::Shutdown();
-        InstallPlatformRenderDevice();
-        mPlatform->SetWindow(mWindow);
-        mPlatform->SetDisplay(kWidth, kHeight, false, false, true, false);
-        ASSERT_TRUE(mPlatform->IsDeviceReady());
-        mPlatform->GetData()->mDirectDraw->SetSwapInterval(0);
-        mPlatform->CalibratePixelOffset();
-        TRenderer::Get()->PushClipRect(TRect(0, 0, kWidth, kHeight));
+        ASSERT_NO_FATAL_FAILURE(OpenScreen("Text", true));
         mDraw = std::make_unique<TDnMiniVecDraw>();
         mDraw->Calibrate();
         SetTextServices(&mFonts, mDraw.get());
@@ -67,15 +34,7 @@ protected:
     {
         SetTextServices(nullptr, nullptr);
         mDraw.reset();
-        TRenderer::Shutdown();
-        mPlatform.reset();
-        if (OsIsWindow(mWindow))
-            OsDestroyWindow(mWindow);
-        OsResetMessageState();
-        SetAssetManager(nullptr);
-        GfxInjectReset();
-        ClearRegisteredFiles();
-        SetAssetFolders("", "", "");
+        CloseScreen();
     }
 
     // Clears the screen to black, draws, reads the screen back.
@@ -90,8 +49,7 @@ protected:
         draw();
         r.End2d();
         r.EndDraw(false);
-        mScreen.clear();
-        ASSERT_EQ(mPlatform->GetData()->mDirectDraw->ReadBack({0, 0, kWidth, kHeight}, &mScreen), GfxResult::Ok);
+        ReadScreen();
     }
 
     uint32_t Pixel(int32_t x, int32_t y) const { return mScreen[size_t(y) * kWidth + size_t(x)] & 0xFFFFFFu; }
@@ -118,14 +76,8 @@ protected:
         return ink;
     }
 
-    TTempFolder mFolder{"textpixels"};
-    TTestDisplayHost mHost;
-    TAssetManager mAssets;
-    OsWindow mWindow = nullptr;
-    std::unique_ptr<TPlatform> mPlatform;
     std::unique_ptr<TDnMiniVecDraw> mDraw;
     TFontCache mFonts{kBuiltinFontData, sizeof kBuiltinFontData};
-    std::vector<uint32_t> mScreen;
 };
 
 } // namespace

@@ -3,28 +3,15 @@
 // and blended draws, and after drawing into a texture.
 #include <gtest/gtest.h>
 
-#include <SDL.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "os/gfx/GfxDisplay.h"
-#include "os/gfx/GfxInject.h"
-#include "os/gfx/GfxMessageBox.h"
-#include "os/window/MessageQueue.h"
-#include "os/window/Window.h"
-#include "platform/AssetManager.h"
-#include "platform/AssetNames.h"
+#include "render/pixels/PlatformScreen.h"
 #include "render/ImageDecode.h"
-#include "render/Platform.h"
-#include "render/PlatformData.h"
-#include "render/Renderer.h"
 #include "render/Texture.h"
-#include "support/TempFolder.h"
-#include "support/TestDisplayHost.h"
 
 namespace {
 
@@ -75,60 +62,23 @@ int Distance(uint32_t a, uint32_t b)
     return d;
 }
 
-class TexturePixels : public ::testing::Test {
+class TexturePixels : public PlatformScreenTest {
 protected:
+    TexturePixels() : PlatformScreenTest("texturepixels") {}
+
     void SetUp() override
     {
-        GfxSetBackend(GfxBackend::Gl);
-        GfxInjectReset();
-        GfxSetMessageBoxMode(GfxBoxMode::LogOnly);
-        SetAssetFolders(mFolder.Path().c_str(), mFolder.Path().c_str(), mFolder.Path().c_str());
-        ASSERT_TRUE(OsInitVideo()) << SDL_GetError();
-        OsWindowParams p;
-        p.title = "Textures";
-        p.width = 800;
-        p.height = 600;
-        mWindow = OsCreateWindow(p);
-        ASSERT_NE(mWindow, nullptr) << SDL_GetError();
-        OsShowWindow(mWindow, OsShow::Show);
-        mHost.mainWindow = mWindow;
-        SetAssetManager(&mAssets);
         SetTextureLoader(LoadPattern);
-
-        mPlatform = std::make_unique<TPlatform>();
-        TRenderer::Shutdown();
-        InstallPlatformRenderDevice();
-        mPlatform->SetWindow(mWindow);
-        mPlatform->SetDisplay(800, 600, false, false, true, false);
-        ASSERT_TRUE(mPlatform->IsDeviceReady());
-        mPlatform->GetData()->mDirectDraw->SetSwapInterval(0);
-        Renderer().PushClipRect(TRect(0, 0, 800, 600));
+        ASSERT_NO_FATAL_FAILURE(OpenScreen("Textures", false));
         Clear(kBlack);
     }
 
     void TearDown() override
     {
-        TRenderer::Shutdown();
-        mPlatform.reset();
-        if (OsIsWindow(mWindow))
-            OsDestroyWindow(mWindow);
-        OsResetMessageState();
+        CloseScreen();
         SetTextureLoader(nullptr);
-        SetAssetManager(nullptr);
-        GfxInjectReset();
-        ClearRegisteredFiles();
-        SetAssetFolders("", "", "");
     }
 
-    TRenderer& Renderer() { return *TRenderer::Get(); }
-
-    // The whole back buffer one colour (a fill outside a frame).
-    void Clear(uint32_t argb)
-    {
-        const float rgba[4] = {float((argb >> 16) & 0xFF) / 255, float((argb >> 8) & 0xFF) / 255,
-                               float(argb & 0xFF) / 255, 1};
-        Renderer().FillRect(TRect(0, 0, 800, 600), rgba);
-    }
 
     // One 2D pass with point sampling, so that texels land whole.
     template <class F>
@@ -141,12 +91,6 @@ protected:
         Renderer().End2d();
         Renderer().EndDraw(false);
         ReadScreen();
-    }
-
-    void ReadScreen()
-    {
-        mScreen.clear();
-        ASSERT_EQ(mPlatform->GetData()->mDirectDraw->ReadBack({0, 0, 800, 600}, &mScreen), GfxResult::Ok);
     }
 
     uint32_t Pixel(int32_t x, int32_t y) const
@@ -171,13 +115,6 @@ protected:
         }
         return box.left == INT32_MAX ? TRect() : box;
     }
-
-    TTempFolder mFolder{"texturepixels"};
-    TTestDisplayHost mHost;
-    TAssetManager mAssets;
-    OsWindow mWindow = nullptr;
-    std::unique_ptr<TPlatform> mPlatform;
-    std::vector<uint32_t> mScreen;
 };
 
 TEST_F(TexturePixels, PlacedTurnedScaledMirroredAndCutTexelsLandOnTheirPixels)
