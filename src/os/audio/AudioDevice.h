@@ -44,6 +44,8 @@ public:
 
     // Null and Wav backends: mixes `frames` output frames now, moving every
     // playing buffer on (tests drive time with it). SDL: does nothing.
+    // The mix goes in chunks of at most 1,024 frames; afterwards a playing
+    // buffer's write cursor leads its play cursor by what the last chunk took.
     virtual void Advance(uint32_t frames) = 0;
 
     virtual AudioBackend GetBackend() const = 0;

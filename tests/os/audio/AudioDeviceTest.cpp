@@ -85,8 +85,12 @@ TEST(AudioDevice, CreateReportsNoDevice)
     EXPECT_EQ(AudioCreateDevice({AudioBackend::Wav, "/nonexistent-folder/out.wav"}, &device),
               AudioResult::NoDevice);
     EXPECT_EQ(device, nullptr);
-    ASSERT_EQ(log.Lines().size(), 2u);
+    // Opens, but its header cannot be written.
+    EXPECT_EQ(AudioCreateDevice({AudioBackend::Wav, "/dev/full"}, &device), AudioResult::NoDevice);
+    EXPECT_EQ(device, nullptr);
+    ASSERT_EQ(log.Lines().size(), 3u);
     EXPECT_NE(log.Lines()[1].find("/nonexistent-folder/out.wav"), std::string::npos) << log.Lines()[1];
+    EXPECT_NE(log.Lines()[2].find("/dev/full"), std::string::npos) << log.Lines()[2];
     EXPECT_EQ(AudioCreateDevice({AudioBackend::Null, {}}, nullptr), AudioResult::InvalidParam);
 }
 
