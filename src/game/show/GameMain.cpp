@@ -7,6 +7,8 @@
 #include "platform/Prefs.h"
 #include "platform/Settings.h"
 #include "platform/StringTable.h"
+#include "sound/Sound.h"
+#include "sound/SoundInstance.h"
 #include "ui/WindowManager.h"
 
 namespace {
@@ -62,5 +64,11 @@ void GameMain(TApplication* application, const char* commandLine)
         application->SetWindowTitle(GetConfig(TString("gamename")));
 
     application->CreateDisplay(kScreenWidth, kScreenHeight, FullScreenPreferred());
+    // The title theme plays, looping, while the start screen is up.
+    std::shared_ptr<TSound> theme = TSound::Create(TString("music/theme.ogg"), true, kSoundGroupMusic);
+    if (theme)
+        theme->Play(1);
     RunEventLoop(application);
+    if (theme)
+        theme->StopAll();
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "os/audio/AudioLog.h"
+#include "os/audio/AudioPacedDevice.h"
 #include "os/audio/null/AudioNullDevice.h"
 #include "os/audio/sdl/AudioSdlDevice.h"
 #include "os/audio/wav/AudioWavDevice.h"
@@ -15,11 +16,13 @@ AudioDeviceOptions AudioOptionsFromValue(const char* value)
         return options;
     if (strcmp(value, "null") == 0) {
         options.backend = AudioBackend::Null;
+        options.realTime = true;
     } else if (strcmp(value, "none") == 0) {
         options.backend = AudioBackend::None;
     } else if (strncmp(value, "wav:", 4) == 0 && value[4]) {
         options.backend = AudioBackend::Wav;
         options.wavPath = value + 4;
+        options.realTime = true;
     } else {
         AudioLog("QUILLORY_AUDIO=\"%s\" is not sdl, null, none or wav:<path>; using sdl", value);
     }
@@ -42,7 +45,7 @@ AudioResult AudioCreateDevice(const AudioDeviceOptions& options, std::unique_ptr
         return AudioResult::NoDevice;
     case AudioBackend::Null:
         *device = std::make_unique<AudioNullDevice>();
-        return AudioResult::Ok;
+        break;
     case AudioBackend::Wav:
         *device = AudioWavDevice::Open(options.wavPath);
         break;
@@ -50,5 +53,9 @@ AudioResult AudioCreateDevice(const AudioDeviceOptions& options, std::unique_ptr
         *device = AudioSdlDevice::Open();
         break;
     }
-    return *device ? AudioResult::Ok : AudioResult::NoDevice;
+    if (!*device)
+        return AudioResult::NoDevice;
+    if (options.realTime && options.backend != AudioBackend::Sdl)
+        *device = std::make_unique<AudioPacedDevice>(std::move(*device));
+    return AudioResult::Ok;
 }

@@ -17,10 +17,15 @@ enum class AudioBackend : uint8_t {
 struct AudioDeviceOptions {
     AudioBackend backend = AudioBackend::Sdl;
     std::string wavPath; // Wav only
+    // Null and Wav: a thread of the device advances it with the clock, as a
+    // sound card would (a program run without a sound card); otherwise only
+    // Advance moves time (tests).
+    bool realTime = false;
 };
 
-// QUILLORY_AUDIO: "sdl" (or unset), "null", "none" or "wav:<path>". An
-// unknown value logs a line and gives the default.
+// QUILLORY_AUDIO: "sdl" (or unset), "null", "none" or "wav:<path>"; null
+// and wav run in real time. An unknown value logs a line and gives the
+// default.
 AudioDeviceOptions AudioOptionsFromEnvironment();
 // The same for a given value (null: unset).
 AudioDeviceOptions AudioOptionsFromValue(const char* value);

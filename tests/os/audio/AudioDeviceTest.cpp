@@ -1,5 +1,6 @@
 // Choosing and opening a backend: the QUILLORY_AUDIO values, the WAV file
 // as written, and SDL through its dummy driver (or its failure).
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +63,8 @@ TEST(AudioDevice, OptionsFromTheEnvironmentValue)
         const char* shown = c.value ? c.value : "(unset)";
         EXPECT_EQ(o.backend, c.backend) << shown;
         EXPECT_EQ(o.wavPath, c.wavPath) << shown;
+        // A program run without a sound card plays in real time.
+        EXPECT_EQ(o.realTime, c.backend == AudioBackend::Null || c.backend == AudioBackend::Wav) << shown;
         EXPECT_EQ(log.Lines().size(), c.logged ? 1u : 0u) << shown;
         if (c.logged && !log.Lines().empty()) {
             EXPECT_NE(log.Lines()[0].find(c.value), std::string::npos) << log.Lines()[0];
@@ -148,6 +151,43 @@ TEST(AudioDevice, WavFileHoldsTheMix)
     }
     device.reset();
     EXPECT_EQ(ReadFile(path).size(), 44u + 10000u);
+    remove(path.c_str());
+}
+
+TEST(AudioDevice, RealTimeWavWritesWithTheClock)
+{
+    const std::string path = TempPath("quillory-audio-realtime.wav");
+    AudioDeviceOptions options{AudioBackend::Wav, path};
+    options.realTime = true;
+    std::unique_ptr<AudioDevice> device;
+    ASSERT_EQ(AudioCreateDevice(options, &device), AudioResult::Ok);
+    EXPECT_EQ(device->GetBackend(), AudioBackend::Wav);
+    std::unique_ptr<AudioBuffer> buffer;
+    ASSERT_EQ(device->CreateBuffer({44100, 2, 16}, 4000, &buffer), AudioResult::Ok);
+    WriteBuffer(*buffer, 0, SampleBytes(std::vector<int16_t>(2000, 1000)));
+    ASSERT_EQ(buffer->Play(kAudioPlayLooping), AudioResult::Ok);
+    device->Advance(44100 * 60); // the clock moves it, not the caller
+    const auto start = std::chrono::steady_clock::now();
+    uint32_t play = 0, write = 0, moves = 0, last = 0;
+    while (std::chrono::steady_clock::now() - start < std::chrono::milliseconds(300)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        buffer->GetCurrentPosition(&play, &write);
+        moves += play != last;
+        last = play;
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    buffer.reset();
+    device.reset(); // stops the pacing thread, then closes the file
+    auto file = ReadFile(path);
+    ASSERT_GE(file.size(), 44u);
+    const double written = double(file.size() - 44) / 176400.0;
+    EXPECT_GT(moves, 3u);
+    EXPECT_GT(written, seconds * 0.5) << "seconds written of " << seconds;
+    EXPECT_LT(written, seconds + 0.5) << "seconds written of " << seconds;
+    int loudest = 0; // the looping buffer, at full volume
+    for (size_t at = 44; at + 2 <= file.size(); at += 2)
+        loudest = std::max(loudest, int(int16_t(Get16(file, at))));
+    EXPECT_EQ(loudest, 1000);
     remove(path.c_str());
 }
 
