@@ -10,8 +10,8 @@
 // a null device that advances with the clock, for a few seconds of wall
 // time, with and without the voices; CPU time over wall time.
 //
-//   bench_sound ASSETS_DIR [ROUNDS] [PACE_SECONDS]   (defaults 3, 8; run it
-//                                                   through tools/bench-sound)
+//   bench_sound ASSETS_DIR [ROUNDS] [PACE_SECONDS]   (defaults 3, 8; 0 seconds
+//                   skips the real-time runs; run it through tools/bench-sound)
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -90,6 +90,7 @@ struct Voices {
     std::vector<std::shared_ptr<TSound>> sounds;
     std::vector<std::shared_ptr<TSoundInstance>> voices;
     double longest = 0; // seconds of the longest sound
+    double total = 0;   // seconds of all the sounds together
 
     bool Start()
     {
@@ -101,6 +102,7 @@ struct Voices {
                 return false;
             }
             longest = std::max(longest, sound->GetData()->GetLength());
+            total += sound->GetData()->GetLength();
             sounds.push_back(sound);
             voices.push_back(voice);
         }
@@ -115,6 +117,7 @@ struct Voices {
 struct FastResult {
     double cpu = 0;       // seconds of process CPU
     double longest = 0;   // seconds the longest voice plays
+    double total = 0;     // seconds all the voices play together
     double simulated = 0; // seconds of audio time until the last voice ended
 };
 
@@ -151,6 +154,7 @@ bool RunFast(FastResult* result)
         }
         result->cpu = ProcessCpu() - t0;
         result->longest = set.longest;
+        result->total = set.total;
         result->simulated = elapsed / 1000.0;
         if (ok && set.Playing() > 0) {
             std::fprintf(stderr, "bench-sound: %zu voices still play after %u ms\n", set.Playing(), elapsed);
@@ -204,8 +208,10 @@ bool RunOggdec(const std::string& assets, const std::string& folder, double* cpu
 
 // The manager's own thread on a null device that advances with the clock,
 // for the given wall time, with the eight voices or none; process CPU
-// seconds over wall seconds.
-bool RunPaced(double seconds, bool withVoices, double* share)
+// seconds over wall seconds, from before the device opens (whole) and from
+// when the voices play, their files opened and first halves filled
+// (steady).
+bool RunPaced(double seconds, bool withVoices, double* whole, double* steady)
 {
     auto manager = std::make_unique<TSoundManager>();
     AudioDeviceOptions options;
@@ -221,12 +227,15 @@ bool RunPaced(double seconds, bool withVoices, double* share)
         Voices set;
         if (withVoices)
             ok = set.Start();
+        double w1 = Wall(), t1 = ProcessCpu();
         // The main thread dispatches as a frame loop would, ten times a second.
-        while (ok && Wall() - w0 < seconds) {
+        while (ok && Wall() - w1 < seconds) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
             manager->DispatchCallbacks();
         }
-        *share = (ProcessCpu() - t0) / (Wall() - w0);
+        double w2 = Wall(), t2 = ProcessCpu();
+        *whole = (t2 - t0) / (w2 - w0);
+        *steady = (t2 - t1) / (w2 - w1);
         if (ok && withVoices && set.Playing() != kVoices && seconds < 9) {
             std::fprintf(stderr, "bench-sound: only %zu voices play after %.1f s\n", set.Playing(), seconds);
             ok = false;
@@ -246,7 +255,8 @@ int main(int argc, char** argv)
     }
     const std::string assets = argv[1];
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
-    const double pace = argc > 3 ? std::max(1.0, std::atof(argv[3])) : 8.0;
+    // 0 skips the real-time runs (for profiling the fast path alone).
+    const double pace = argc > 3 ? std::max(0.0, std::atof(argv[3])) : 8.0;
 
     for (const char* file : kFiles) {
         std::string path = assets + "/" + file;
@@ -265,41 +275,49 @@ int main(int argc, char** argv)
     TAssetManager assetManager;
     SetAssetManager(&assetManager);
 
-    std::vector<double> ours, oggdec, ratio, share, paced, idle;
+    std::vector<double> ours, oggdec, ratio, share, eight, paced, idle, net, steady;
     FastResult fast;
     bool ok = true;
     for (int round = 0; ok && round < rounds; ++round) {
-        double theirs = 0, withVoices = 0, without = 0;
-        ok = RunFast(&fast) && RunOggdec(assets, folder, &theirs) && RunPaced(pace, false, &without) &&
-             RunPaced(pace, true, &withVoices);
+        double theirs = 0;
+        double voices[2] = {0, 0}, none[2] = {0, 0}; // whole, steady
+        ok = RunFast(&fast) && RunOggdec(assets, folder, &theirs) &&
+             (pace == 0 || (RunPaced(pace, false, &none[0], &none[1]) && RunPaced(pace, true, &voices[0], &voices[1])));
         if (!ok)
             break;
-        std::printf("round %d: ours %.3f s CPU, oggdec %.3f s, ratio %.3f; paced %.2f %% of a core, idle %.2f %%\n",
-                    round + 1, fast.cpu, theirs, fast.cpu / theirs, withVoices * 100, without * 100);
+        std::printf("round %d: ours %.3f s CPU, oggdec %.3f s, ratio %.3f", round + 1, fast.cpu, theirs,
+                    fast.cpu / theirs);
+        if (pace > 0)
+            std::printf("; paced %.2f %% of a core (%.2f %% once playing), idle %.2f %%", voices[0] * 100,
+                        voices[1] * 100, none[0] * 100);
+        std::printf("\n");
         std::fflush(stdout);
         ours.push_back(fast.cpu);
         oggdec.push_back(theirs);
         ratio.push_back(fast.cpu / theirs);
         share.push_back(fast.cpu / fast.longest);
-        paced.push_back(withVoices * 100);
-        idle.push_back(without * 100);
+        // As if all eight played the whole time: CPU per second of eight voices.
+        eight.push_back(fast.cpu / (fast.total / kVoices));
+        paced.push_back(voices[0] * 100);
+        idle.push_back(none[0] * 100);
+        net.push_back((voices[0] - none[0]) * 100);
+        steady.push_back((voices[1] - none[1]) * 100);
     }
     SetAssetManager(nullptr);
     rmdir(folder.c_str());
     if (!ok)
         return 1;
 
-    std::vector<double> net;
-    for (size_t i = 0; i < paced.size(); ++i)
-        net.push_back(paced[i] - idle[i]);
-    std::printf("medians of %d rounds, %zu voices (the longest %.2f s, all ended after %.2f s of audio):\n", rounds,
-                kVoices, fast.longest, fast.simulated);
+    std::printf("medians of %d rounds, %zu voices (%.1f s of sound, the longest %.2f s; all ended after %.2f s):\n",
+                rounds, kVoices, fast.total, fast.longest, fast.simulated);
     std::printf("  decoding and mixing: ours %.3f s CPU, oggdec %.3f s, ratio %.3f\n", Median(ours),
                 Median(oggdec), Median(ratio));
-    std::printf("  ours as a fraction of real time: %.4f (%.2f %% of one core)\n", Median(share),
-                Median(share) * 100);
-    std::printf("  real-time pace over %.0f s: %.2f %% of one core with the voices, %.2f %% idle, %.2f %% for the "
-                "voices\n",
-                pace, Median(paced), Median(idle), Median(net));
+    std::printf("  ours as a fraction of real time: %.4f of the longest voice's time, %.4f of the time of eight "
+                "voices playing together\n",
+                Median(share), Median(eight));
+    if (pace > 0)
+        std::printf("  real-time pace over %.0f s: %.2f %% of one core with the voices, %.2f %% idle: %.2f %% for "
+                    "the voices (%.2f %% once they play)\n",
+                    pace, Median(paced), Median(idle), Median(net), Median(steady));
     return 0;
 }
