@@ -10,6 +10,9 @@
 
 namespace {
 
+// No sound card is opened by these tests.
+const AudioDeviceOptions kNullDevice{AudioBackend::Null, ""};
+
 std::atomic<uint32_t> gNow{0};
 uint32_t TestClock()
 {
@@ -64,7 +67,7 @@ TEST(SoundManager, TheLatestLiveManagerIsCurrent)
 TEST(SoundManager, DestructorEndsTheThreadPromptly)
 {
     auto manager = std::make_unique<TSoundManager>();
-    manager->Init();
+    manager->Init(kNullDevice);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     auto start = std::chrono::steady_clock::now();
     manager.reset();
@@ -78,7 +81,7 @@ TEST(SoundManager, ThreadPollsAtMostEvery500Ms)
     gNow = 1000;
     TSoundManager manager;
     manager.SetPollClock(&TestClock);
-    manager.Init();
+    manager.Init(kNullDevice);
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
     EXPECT_EQ(manager.GetPollCount(), 0u) << "the clock stood still";
 
@@ -136,7 +139,7 @@ TEST(SoundManager, EnabledFlag)
 TEST(SoundManager, CompletionsRunOnTheDispatchingThreadInOrder)
 {
     TSoundManager manager;
-    manager.Init();
+    manager.Init(kNullDevice);
     std::vector<int> order;
     std::vector<std::thread::id> threads;
     std::thread producer([&] {
@@ -179,7 +182,7 @@ TEST(SoundManager, DestructionDropsQueuedCompletions)
     bool ran = false;
     {
         TSoundManager manager;
-        manager.Init();
+        manager.Init(kNullDevice);
         manager.QueueCompletion([&] { ran = true; });
     }
     EXPECT_FALSE(ran);
