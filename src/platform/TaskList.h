@@ -15,7 +15,8 @@ public:
     TTaskList(const TTaskList&) = delete;
     TTaskList& operator=(const TTaskList&) = delete;
 
-    // Appends (also during a run). A task already listed is not added twice.
+    // Appends (also during a run). A task already listed is not added twice:
+    // a second entry would run it twice a pass and delete it twice.
     void Add(TTask* task);
     // Takes the task off without deleting it (after the run when running);
     // false when it is not listed.
