@@ -5,6 +5,7 @@
 
 #include "lauxlib.h"
 #include "lualib.h"
+#include "script/LuaRequire.h"
 #include "script/LuaStringPack.h"
 
 namespace {
@@ -16,12 +17,19 @@ void OpenLibrary(lua_State* L, lua_CFunction open, const char* name)
     lua_call(L, 1, 0);
 }
 
-int OpenAll(lua_State* L)
+int OpenScriptSet(lua_State* L)
 {
     OpenLibrary(L, luaopen_base, "");
+    RegisterRequire(L);
     OpenLibrary(L, luaopen_string, LUA_STRLIBNAME);
     RegisterStringPack(L);
     OpenLibrary(L, luaopen_table, LUA_TABLIBNAME);
+    return 0;
+}
+
+int OpenAll(lua_State* L)
+{
+    OpenScriptSet(L);
     OpenLibrary(L, luaopen_math, LUA_MATHLIBNAME);
     return 0;
 }
@@ -66,6 +74,16 @@ lua_State* NewLuaState(lua_Alloc alloc, void* ud)
     if (L)
         lua_atpanic(L, Panic);
     return OpenLibraries(L);
+}
+
+bool OpenScriptLibraries(lua_State* L)
+{
+    if (!L)
+        return false;
+    if (lua_cpcall(L, OpenScriptSet, nullptr) == 0)
+        return true;
+    lua_pop(L, 1);
+    return false;
 }
 
 bool RunLuaBuffer(lua_State* L, const char* code, size_t size, const char* chunkName,
