@@ -35,11 +35,6 @@ void PushMetatable(lua_State* L)
 
 } // namespace
 
-TBindingData* GetBindingData(lua_State* L)
-{
-    return static_cast<TBindingData*>(lua_touserdata(L, lua_upvalueindex(1)));
-}
-
 void LogObjectGone(const TBindingData* data)
 {
     WriteLog("Lua binding %s called after its object was deleted; nothing done", data ? data->name.c_str() : "?");

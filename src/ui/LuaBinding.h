@@ -185,7 +185,10 @@ struct TBindingData {
 };
 
 // The binding data of the running adapter (upvalue 1).
-TBindingData* GetBindingData(lua_State* L);
+inline TBindingData* GetBindingData(lua_State* L)
+{
+    return static_cast<TBindingData*>(lua_touserdata(L, lua_upvalueindex(1)));
+}
 void LogObjectGone(const TBindingData* data);
 void LogException(const char* name, const std::exception& e);
 // Limits a raw function's result count to what it can have pushed.
@@ -218,17 +221,17 @@ int Invoke(lua_State* L, Call&& call, std::index_sequence<I...>)
     }
 }
 
-// Runs the call, turning a C++ exception into a log line and the default.
+// Runs the call, turning a C++ exception into a log line and the default
+// (Lua takes a function's results from the top, so whatever the function
+// pushed before it threw is dropped).
 template <class Sig, class Call>
-int Guarded(lua_State* L, const char* name, Call&& call)
+int Guarded(lua_State* L, const TBindingData* data, Call&& call)
 {
     constexpr size_t kCount = std::tuple_size_v<typename Sig::Args>;
-    int top = lua_gettop(L);
     try {
         return Invoke<Sig>(L, call, std::make_index_sequence<kCount>());
     } catch (const std::exception& e) {
-        LogException(name, e);
-        lua_settop(L, top);
+        LogException(data ? data->name.c_str() : "(free function)", e);
         return TResult<std::conditional_t<Sig::kRaw, void, typename Sig::Result>>::PushDefault(L);
     }
 }
@@ -247,7 +250,7 @@ int MemberAdapter(lua_State* L)
         return Default::PushDefault(L);
     }
     auto* object = static_cast<typename Sig::Class*>(data->object);
-    return Guarded<Sig>(L, data->name.c_str(),
+    return Guarded<Sig>(L, data,
                         [object](auto&&... args) { return (object->*F)(std::forward<decltype(args)>(args)...); });
 }
 
@@ -255,7 +258,7 @@ template <auto F>
 int FreeAdapter(lua_State* L)
 {
     using Sig = TSignature<decltype(F)>;
-    return Guarded<Sig>(L, "free function", [](auto&&... args) { return F(std::forward<decltype(args)>(args)...); });
+    return Guarded<Sig>(L, nullptr, [](auto&&... args) { return F(std::forward<decltype(args)>(args)...); });
 }
 
 template <auto F, class T>
