@@ -254,7 +254,7 @@ function DoModal(file)
     local w = PushModal(file)
     if not RunAssetFile(file) then
         PopModal(w)
-        return TakeReturnValue()
+        return nil
     end
     DoFitToChildren()
     WaitForCloseMessage(w)
@@ -412,7 +412,7 @@ function DisplayDialog(t)
     gDialogTable = t
     if not RunAssetFile(file) then
         PopModal(w)
-        return TakeReturnValue()
+        return nil
     end
     WaitForCloseMessage(w)
     return TakeReturnValue()
