@@ -69,24 +69,25 @@ int DebugOut(lua_State*)
 
 } // namespace
 
-// Counts nested calls into the script; the outermost one releases the
-// handles that native functions made during the previous call. (A nested
-// call must not: the native function that made a handle may still be
-// running below it.)
+// Entering a call into the script releases the handles native functions
+// made during earlier calls, unless Lua code of the state is running (the
+// call is nested in a native function, which may still use its handles).
 class TScript::TCallScope {
 public:
-    explicit TCallScope(TScript& script) : mScript(script)
+    explicit TCallScope(TScript& script)
     {
-        if (mScript.mCallDepth++ == 0)
-            mScript.ReleaseAutoReleased();
+        if (!script.IsLuaRunning())
+            script.ReleaseAutoReleased();
     }
-    ~TCallScope() { --mScript.mCallDepth; }
-    TCallScope(const TCallScope&) = delete;
-    TCallScope& operator=(const TCallScope&) = delete;
-
-private:
-    TScript& mScript;
 };
+
+bool TScript::IsLuaRunning() const
+{
+    lua_Debug frame;
+    if (lua_getstack(mState, 0, &frame))
+        return true;
+    return mThread && lua_status(mThread) == 0;
+}
 
 TScript::TScript(lua_State* L, std::unique_ptr<TScriptStateOwner> owner)
     : mState(L ? LuaMainState(L) : luaL_newstate()), mOwner(std::move(owner))

@@ -74,6 +74,7 @@ private:
     class TCallScope;
 
     void InitState();
+    bool IsLuaRunning() const;
     int CallProtected(int nargs, int nresults);
     int PushDeferredClosure(int nargs);
     void StartCoroutine();
@@ -84,5 +85,4 @@ private:
     lua_State* mState = nullptr;
     std::unique_ptr<TScriptStateOwner> mOwner;
     lua_State* mThread = nullptr;
-    int mCallDepth = 0;
 };
