@@ -8,6 +8,9 @@ namespace {
 
 const char kLoaded[] = "_LOADED";
 const char kRequiredName[] = "_REQUIREDNAME";
+// Held in _LOADED[name] while the package loads, so a require loop is an
+// error instead of a descent that ends in a stack overflow.
+const char kLoading = 0;
 
 // Pushes the search path: the global LUA_PATH when it is a string (or a
 // number), else the program's.
@@ -46,11 +49,15 @@ const char* PushCandidate(lua_State* L, const char* path)
     return end;
 }
 
-// Runs the loaded chunk on top with _REQUIREDNAME set to the module name,
-// restoring the earlier name afterwards (also when the chunk fails), and
-// leaves its one result.
+// Runs the loaded chunk on top with _REQUIREDNAME set to the package name
+// (index 1), restoring the earlier name afterwards (also when the chunk
+// fails), and leaves its one result. _LOADED (index 2) holds the loading
+// mark for the name meanwhile; a failure removes it.
 void RunModule(lua_State* L)
 {
+    lua_pushvalue(L, 1);
+    lua_pushlightuserdata(L, const_cast<char*>(&kLoading));
+    lua_rawset(L, 2);
     lua_getglobal(L, kRequiredName);
     lua_insert(L, -2);
     lua_pushvalue(L, 1);
@@ -59,8 +66,12 @@ void RunModule(lua_State* L)
     lua_pushvalue(L, -2);
     lua_setglobal(L, kRequiredName);
     lua_remove(L, -2);
-    if (status != 0)
+    if (status != 0) {
+        lua_pushvalue(L, 1);
+        lua_pushnil(L);
+        lua_rawset(L, 2);
         lua_error(L);
+    }
 }
 
 // require(name): the value _LOADED[name] holds, or the result of the first
@@ -74,6 +85,8 @@ int Require(lua_State* L)
         return luaL_error(L, "`%s' is not a table", kLoaded);
     lua_pushvalue(L, 1);
     lua_rawget(L, 2);
+    if (lua_touserdata(L, -1) == &kLoading)
+        return luaL_error(L, "loop requiring package `%s'", lua_tostring(L, 1));
     if (lua_toboolean(L, -1))
         return 1;
     lua_pop(L, 1);
@@ -91,7 +104,7 @@ int Require(lua_State* L)
         return luaL_error(L, "could not load package `%s' from path `%s'", lua_tostring(L, 1), lua_tostring(L, 3));
     if (status != 0)
         return luaL_error(L, "error loading package `%s' (%s)", lua_tostring(L, 1), lua_tostring(L, -1));
-    RunModule(L);
+    RunModule(L);  // marks the package as loading meanwhile
     if (lua_isnil(L, -1)) {
         lua_pop(L, 1);
         lua_pushboolean(L, 1);

@@ -438,6 +438,7 @@ TEST_F(StringPackTest, LualexDecodesEscapes)
         // "\x" gives one byte in 8-bit mode, from at most two digits.
         {"hex(string.lualex('\\\\x41'))", "41"},
         {"string.lualex('\\\\x414')", "A4"},
+        {"hex(string.lualex('\\\\xfff'))", "ff66"},
         {"string.lualex('\\\\x4g')", "\x04g"},
         {"string.lualex('\\\\xg')", "xg"},
         {"string.lualex('\\\\x')", "x"},
