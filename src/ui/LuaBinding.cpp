@@ -48,6 +48,9 @@ void LogException(const char* name, const std::exception& e)
 int CheckRawCount(lua_State* L, int top, int count)
 {
     int pushed = lua_gettop(L) - top;
+    // A function that yields returns lua_yield's answer untouched.
+    if (count < 0 && lua_status(L) == LUA_YIELD)
+        return count;
     if (count < 0 || count > lua_gettop(L)) {
         WriteLog("Lua binding returned a bad result count %d (%d values pushed)", count, pushed);
         return pushed > 0 ? pushed : 0;

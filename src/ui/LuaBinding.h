@@ -13,7 +13,8 @@
 // message userdata, borrowed; null for anything else). Results: void
 // (none), TString, double, float, int32_t, bool, TMessagePtr (handed to Lua
 // as a message userdata, see LuaMessage.h). The raw form, int F(lua_State*),
-// gets the calling thread and returns how many results it pushed.
+// gets the calling thread and returns how many results it pushed (or what
+// lua_yield returned, to yield).
 //
 // A member binding reaches its object through a liveness handle: a
 // TLiveness the object owns (found through GetLiveness() or passed in) or
@@ -39,6 +40,15 @@
 #include "ui/Liveness.h"
 #include "ui/LuaMessage.h"
 
+// Argument i of a native function as text: strings and numbers convert,
+// anything else (nil, a missing argument) gives an empty string.
+inline TString LuaArgToString(lua_State* L, int i)
+{
+    size_t length = 0;
+    const char* text = lua_isstring(L, i) ? lua_tolstring(L, i, &length) : nullptr;
+    return text ? TString(text, static_cast<uint32_t>(length)) : TString();
+}
+
 namespace LuaBindingDetail {
 
 // Argument conversion, by parameter type.
@@ -47,12 +57,7 @@ struct TArg;
 
 template <>
 struct TArg<TString> {
-    static TString Get(lua_State* L, int i)
-    {
-        size_t length = 0;
-        const char* text = lua_isstring(L, i) ? lua_tolstring(L, i, &length) : nullptr;
-        return text ? TString(text, static_cast<uint32_t>(length)) : TString();
-    }
+    static TString Get(lua_State* L, int i) { return LuaArgToString(L, i); }
 };
 template <>
 struct TArg<const TString&> : TArg<TString> {};

@@ -116,7 +116,7 @@ bool TWindowStyle::GetBool(const TString& key, bool def) const
 {
     if (!PushValue(key))
         return def;
-    return LuaPopBool(mTable.GetState());
+    return PopBool(mTable.GetState());
 }
 
 void TWindowStyle::GetRect(const TString& key, float rect[4]) const
@@ -159,7 +159,7 @@ std::unique_ptr<TLuaFunction> TWindowStyle::GetFunction(const TString& key) cons
     return std::make_unique<TLuaFunction>(L);
 }
 
-bool LuaPopBool(lua_State* L)
+bool PopBool(lua_State* L)
 {
     if (lua_gettop(L) == 0)
         return false;

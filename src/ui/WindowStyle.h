@@ -23,7 +23,7 @@ public:
     int32_t GetInt(const TString& key, int32_t def) const override;
     // Strings and numbers; `def` for other values.
     TString GetString(const TString& key, const TString& def) const override;
-    // The value through LuaPopBool.
+    // The value through PopBool.
     bool GetBool(const TString& key, bool def) const override;
     // Entries 1 to 4 of the value as numbers into rect, which holds the
     // defaults on entry: each missing entry keeps its default, and all four
@@ -48,4 +48,4 @@ private:
 // a number true when not 0; a string is false ("PopBool used on lua string
 // %s" is logged), any other type false with a log line. An empty stack
 // gives false.
-bool LuaPopBool(lua_State* L);
+bool PopBool(lua_State* L);

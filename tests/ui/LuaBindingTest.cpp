@@ -43,6 +43,11 @@ public:
         lua_pushstring(L, "one");
         return 50;
     }
+    int RawYield(lua_State* L)
+    {
+        lua_pushstring(L, "yielded");
+        return lua_yield(L, 1);
+    }
     bool Throws() { throw std::runtime_error("no good"); }
     TString Tag() const { return mTag.c_str(); }
 
@@ -72,6 +77,7 @@ void BindAll(lua_State* L, TTarget* target)
     LuaBind<&TTarget::Raw>(L, "Raw", target);
     LuaBind<&TTarget::RawError>(L, "RawError", target);
     LuaBind<&TTarget::RawBadCount>(L, "RawBadCount", target);
+    LuaBind<&TTarget::RawYield>(L, "RawYield", target);
     LuaBind<&TTarget::Throws>(L, "Throws", target);
     LuaBind<&TTarget::Tag>(L, "Tag", target);
 }
@@ -240,6 +246,12 @@ TEST_F(LuaBindingTest, BindingsWorkFromCoroutinesAndTableArgumentsAreAutoRelease
                    "return a, b, c"),
               "8,1,a");
     EXPECT_EQ(mAutoRelease.GetAutoReleaseCount(), 1u);
+    // A raw function may yield the coroutine that called it.
+    EXPECT_EQ(Eval("local co = coroutine.create(function() local v = RawYield() return 'after ' .. v end) "
+                   "local _, a = coroutine.resume(co) local _, b = coroutine.resume(co, 'resumed') "
+                   "return a, b, coroutine.status(co)"),
+              "yielded,after resumed,dead");
+    EXPECT_FALSE(mLog.Has("bad result count"));
     mAutoRelease.ReleaseAutoReleased();
     EXPECT_EQ(mAutoRelease.GetAutoReleaseCount(), 0u);
 }

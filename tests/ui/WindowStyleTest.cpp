@@ -38,6 +38,18 @@ protected:
         std::string error;
         ASSERT_TRUE(RunLuaString(L, code, 0, error)) << error;
     }
+    std::string Eval(const char* code)
+    {
+        std::string error;
+        int top = lua_gettop(L);
+        if (!RunLuaString(L, code, LUA_MULTRET, error))
+            return "error: " + error;
+        std::string text;
+        for (int i = top + 1; i <= lua_gettop(L); ++i)
+            text += (i > top + 1 ? "," : "") + DescribeLuaValue(L, i);
+        lua_settop(L, top);
+        return text;
+    }
 
     static std::string Read(const TWindowStyle& style, const std::string& getter, const TString& key)
     {
@@ -180,6 +192,25 @@ TEST_F(WindowStyleTest, HandlesOutliveTheStyleAndTheTableIsPinned)
     EXPECT_STREQ(lua_tostring(L, -1), "called");
 }
 
+// Dialogs are built from inside the script's coroutine: a native function
+// running on a coroutine thread makes the style from its argument.
+TEST_F(WindowStyleTest, StyleMadeOnACoroutineThread)
+{
+    lua_register(L, "ReadX", [](lua_State* T) {
+        int top = lua_gettop(T);
+        TWindowStyle style(T, 1);
+        int32_t x = style.GetInt("x", -1);
+        bool fit = style.GetBool("fit", false);
+        lua_pushnumber(T, lua_gettop(T) == top ? x : -100);
+        lua_pushboolean(T, fit);
+        return 2;
+    });
+    Run("gCurrentDefaultStyle={fit=1} "
+        "co = coroutine.create(function(t) coroutine.yield(ReadX(t)) return ReadX({x=2}) end)");
+    EXPECT_EQ(Eval("return select(2, coroutine.resume(co, {x=5}))"), "5,true");
+    EXPECT_EQ(Eval("return select(2, coroutine.resume(co))"), "2,true");
+}
+
 TEST_F(WindowStyleTest, GettersOnAClosedStateGiveDefaults)
 {
     Run("style={x=1}");
@@ -191,17 +222,17 @@ TEST_F(WindowStyleTest, GettersOnAClosedStateGiveDefaults)
     EXPECT_EQ(style.GetTable("x"), nullptr);
 }
 
-TEST(LuaPopBool, ConvertsAndPops)
+TEST(PopBool, ConvertsAndPops)
 {
     lua_State* L = NewLuaState();
     ASSERT_NE(L, nullptr);
-    EXPECT_FALSE(LuaPopBool(L));  // empty stack
+    EXPECT_FALSE(PopBool(L));  // empty stack
     lua_pushnumber(L, 0.5);
     lua_pushboolean(L, 1);
     lua_pushnil(L);
-    EXPECT_FALSE(LuaPopBool(L));
-    EXPECT_TRUE(LuaPopBool(L));
-    EXPECT_TRUE(LuaPopBool(L));
+    EXPECT_FALSE(PopBool(L));
+    EXPECT_TRUE(PopBool(L));
+    EXPECT_TRUE(PopBool(L));
     EXPECT_EQ(lua_gettop(L), 0);
     lua_close(L);
 }
