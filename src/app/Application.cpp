@@ -24,6 +24,7 @@
 #include "sound/SoundManager.h"
 #include "ui/Screen.h"
 #include "ui/WindowManager.h"
+#include "ui/WindowScript.h"
 
 namespace {
 
@@ -53,6 +54,23 @@ private:
     TPlatformApp* mApp;
 };
 
+// What the window script asks of the application.
+class TAppScriptHost : public TWindowScriptHost {
+public:
+    explicit TAppScriptHost(TPlatformApp* app) : mApp(app) {}
+    bool StringToClipboard(const TString& text) override { return mApp->StringToClipboard(text); }
+    TString GetString(const TString& key, const TString args[5]) override
+    {
+        TString text;
+        if (TStringTable* strings = mApp->GetStringTable())
+            strings->GetString(text, key, args[0], args[1], args[2], args[3], args[4]);
+        return text;
+    }
+
+private:
+    TPlatformApp* mApp;
+};
+
 } // namespace
 
 TApplication* TApplication::Instance()
@@ -68,13 +86,18 @@ TApplication::TApplication(TPlatformApp* app)
     gTimerApp = app;
     SetTimerSource(&ApplicationTime);
 
-    // The window script joins with the scripting layer; until then the
-    // window manager runs without one.
+    // The window script runs as a task of the application task list, which
+    // owns it and frees it after the window manager.
     mWindowHost = std::make_unique<TAppWindowHost>(app);
+    mScriptHost = std::make_unique<TAppScriptHost>(app);
     TWindowManager* windows = app->GetWindowManager();
+    TTaskList* tasks = app->GetTaskList();
     if (windows) {
         windows->SetHost(mWindowHost.get());
-        windows->Init(nullptr);
+        TWindowScript* script = tasks ? new TWindowScript(mScriptHost.get()) : nullptr;
+        windows->Init(script);
+        if (script)
+            tasks->Add(script);
     }
 
     LoadSettingsFile("::assets/settings.xml");
@@ -140,6 +163,7 @@ void TApplication::Shutdown()
         mRestoreTasks->Clear();
     mRestoreTasks.reset();
     mWindowHost.reset();
+    mScriptHost.reset();
 }
 
 void TApplication::CreateMainWindow()

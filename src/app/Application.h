@@ -14,6 +14,7 @@ class TTask;
 class TTaskList;
 class TWindowManager;
 class TWindowManagerHost;
+class TWindowScriptHost;
 
 // A globally unique id: four 32-bit words.
 struct TGuid {
@@ -83,6 +84,7 @@ private:
     std::unique_ptr<TTaskList> mRestoreTasks;
     TPlatformApp* mApp = nullptr;
     std::unique_ptr<TWindowManagerHost> mWindowHost; // what the window manager asks of us
+    std::unique_ptr<TWindowScriptHost> mScriptHost;  // what the window script asks of us
     bool mShutDown = false;
 };
 

@@ -82,6 +82,11 @@ void TWindowManager::Init(TWindowScriptHooks* script)
         mScript->SetCurrentParent(GetTopModal());
 }
 
+bool TWindowManager::RegisterWindowType(const TString& name, TWindowCreator creator)
+{
+    return mScript && mScript->RegisterWindowType(name, creator);
+}
+
 bool TWindowManager::RunWindowScript(TWindow* window, const TString& fileName)
 {
     if (!mScript)
@@ -579,6 +584,8 @@ void TWindowManager::WindowDestroyed(TWindow* window)
     TMessage::ForgetWindow(window);
     Erase(mPending, window);
     Erase(mOverlays, window);
+    if (mScript)
+        mScript->ForgetWindow(window);
     for (auto it = mModals.begin(); it != mModals.end(); ++it) {
         if (*it == window) {
             mModals.erase(it);

@@ -67,6 +67,8 @@ public:
     // Script: stores it (not owned) and makes the top modal its parent.
     void Init(TWindowScriptHooks* script);
     TWindowScriptHooks* GetScript() const { return mScript; }
+    // Forwarded to the script; false without one.
+    bool RegisterWindowType(const TString& name, TWindow* (*creator)());
     // Runs script code with the window as the current parent, then restores
     // the parent. False when there is no script or it fails.
     bool RunWindowScript(TWindow* window, const TString& fileName);

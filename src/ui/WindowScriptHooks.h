@@ -22,4 +22,13 @@ public:
     // A message that reached a modal root unhandled. Takes ownership: the
     // script hands it to Lua or deletes it.
     virtual void DeliverMessage(TMessagePtr message) = 0;
+    // The window is being destroyed: forget every pointer to it.
+    virtual void ForgetWindow(TWindow* window) { (void)window; }
+    // Makes scripts able to build windows of the type; false when refused.
+    virtual bool RegisterWindowType(const TString& name, TWindow* (*creator)())
+    {
+        (void)name;
+        (void)creator;
+        return false;
+    }
 };
