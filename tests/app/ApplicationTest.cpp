@@ -31,6 +31,7 @@
 #include "render/DisplayHost.h"
 #include "sound/SoundManager.h"
 #include "ui/WindowManager.h"
+#include "ui/WindowScript.h"
 
 namespace {
 
@@ -226,11 +227,17 @@ TEST_F(ApplicationTest, HandleLoadsSettingsAndTearsEverythingDown)
     handle->InitSound();
     EXPECT_EQ(handle->GetSoundManager(), sound);
 
+    // The window script is the first task, handed to the window manager.
+    auto* script = dynamic_cast<TWindowScript*>(GetWindowManager()->GetScript());
+    ASSERT_NE(script, nullptr);
+    EXPECT_TRUE(handle->GetTaskList()->Contains(script));
+    EXPECT_EQ(handle->GetTaskList()->GetCount(), 1u);
+
     bool taskDeleted = false, removedDeleted = false, restoreDeleted = false;
     handle->AddTask(new FlagTask(&taskDeleted));
     auto* removed = new FlagTask(&removedDeleted);
     handle->AddTask(removed);
-    EXPECT_EQ(handle->GetTaskList()->GetCount(), 2u);
+    EXPECT_EQ(handle->GetTaskList()->GetCount(), 3u);
     EXPECT_TRUE(handle->RemoveTask(removed));
     EXPECT_FALSE(handle->RemoveTask(removed));
     handle->AddRestoreTask(new FlagTask(&restoreDeleted));

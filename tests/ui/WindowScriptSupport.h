@@ -72,11 +72,13 @@ protected:
         return result;
     }
 
-    // Moves the fake clock on and runs the script's task once.
+    // Moves the fake clock on and runs the script's task when it is due, as
+    // the application task list's idle pass does.
     void Tick(uint32_t ms)
     {
         gNow += ms;
-        mScript->Run();
+        if (mScript->IsReady(kPassIdle))
+            mScript->Run();
     }
 
     // Delivers queued messages and deletes popped windows (which posts their
