@@ -211,7 +211,9 @@ bool TWindowScript::DeliverMessage(TMessagePtr message, const TLuaFunction* comm
 bool TWindowScript::TakeDeferredCall()
 {
     lua_State* L = GetState();
-    if (!IsWaiting()) {
+    // Only a script waiting for messages runs what it is handed; one that
+    // yielded otherwise would drop the closure, so that runs at once.
+    if (!IsWaiting() || mWaitingState != kWaitingForMessage) {
         lua_pop(L, 1);
         return false;
     }

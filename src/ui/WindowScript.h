@@ -93,7 +93,8 @@ public:
     bool CreateWindow(lua_State* L, int index);
 
 protected:
-    // Resumes the waiting script with (nil, the deferred closure).
+    // Resumes the script waiting for messages with (nil, the deferred
+    // closure); declines when it is not waiting for messages.
     bool TakeDeferredCall() override;
 
 private:

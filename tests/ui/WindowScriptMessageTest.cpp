@@ -215,5 +215,15 @@ TEST_F(WindowScriptMessageTest, HandleGetMessageOutsideTheCoroutineAnswersNothin
     EXPECT_EQ(Eval("table.getn(gMessageQueue)"), "0");
 }
 
+TEST_F(WindowScriptMessageTest, CallsWhileYieldingForAnotherReasonRunAtOnce)
+{
+    ASSERT_TRUE(Run("return function() resumedWith = Yield() end"));
+    ASSERT_TRUE(mScript->IsWaiting());
+    ASSERT_TRUE(Run("ranAtOnce = true"));
+    EXPECT_EQ(Eval("ranAtOnce"), "true");
+    EXPECT_EQ(Eval("resumedWith"), "nil");
+    EXPECT_TRUE(mScript->IsWaiting());
+}
+
 } // namespace
 } // namespace uitest

@@ -191,5 +191,37 @@ TEST_F(WindowScriptTest, NativesOnADeletedParentAreLoggedNoOps)
     EXPECT_EQ(Str(mScreen->GetName()), "screen");
 }
 
+TEST_F(WindowScriptTest, ApplicationServicesGoThroughTheHost)
+{
+    struct Host : TWindowScriptHost {
+        std::string clipboard;
+        bool StringToClipboard(const TString& text) override
+        {
+            clipboard = Str(text);
+            return true;
+        }
+        TString GetString(const TString& key, const TString args[5]) override
+        {
+            return key + "(" + args[0] + "," + args[4] + ")";
+        }
+    } host;
+    // without a host: no clipboard, no strings
+    EXPECT_EQ(Eval("StringToClipboard('x')"), "false");
+    EXPECT_EQ(Eval("GetString('KEY', 'a')"), "");
+
+    TWindowScript script(&host);
+    lua_State* L = script.GetState();
+    ASSERT_EQ(luaL_dostring(L, "return StringToClipboard('copied'), GetString('KEY', 'a'), "
+                               "_GetString('K', 1, nil, nil, nil, 'e'), GetTimer(), "
+                               "GetConfig('h21key'), IsEnabled('h21flag')"), 0);
+    EXPECT_TRUE(lua_toboolean(L, 1));
+    EXPECT_EQ(host.clipboard, "copied");
+    EXPECT_STREQ(lua_tostring(L, 2), "KEY(a,)");
+    EXPECT_STREQ(lua_tostring(L, 3), "K(1,e)");
+    EXPECT_EQ(lua_tonumber(L, 4), double(gNow));
+    EXPECT_STREQ(lua_tostring(L, 5), "");
+    EXPECT_FALSE(lua_toboolean(L, 6));
+}
+
 } // namespace
 } // namespace uitest
