@@ -10,6 +10,7 @@
 #include "sound/Sound.h"
 #include "sound/SoundInstance.h"
 #include "ui/WindowManager.h"
+#include "ui/WindowScriptHooks.h"
 
 namespace {
 
@@ -68,6 +69,11 @@ void GameMain(TApplication* application, const char* commandLine)
     std::shared_ptr<TSound> theme = TSound::Create(TString("music/theme.ogg"), true, kSoundGroupMusic);
     if (theme)
         theme->Play(1);
+    // From here on the screens are driven by the main script.
+    if (TWindowManager* windows = application->GetWindowManager()) {
+        if (TWindowScriptHooks* script = windows->GetScript())
+            script->RunFile(TString("scripts/mainloop.lua"));
+    }
     RunEventLoop(application);
     if (theme)
         theme->StopAll();
