@@ -51,6 +51,13 @@ void TWindowScript::PushParent(TWindow* window)
         mParents.push_back(window);
 }
 
+void TWindowScript::PushFailedParent()
+{
+    // No current parent until the table's PopWindow: its children, name and
+    // style reach no window, neither a new one nor the one around it.
+    mParents.push_back(nullptr);
+}
+
 void TWindowScript::PopParent()
 {
     if (mParents.empty())
@@ -101,6 +108,7 @@ bool TWindowScript::CreateWindow(lua_State* L, int index)
     TWindow* parent = GetCurrentParent();
     if (!parent) {
         WriteLog("GenericCreate: no current parent window; nothing created");
+        PushFailedParent();
         return false;
     }
     TWindowStyle style(L, index);
@@ -109,7 +117,7 @@ bool TWindowScript::CreateWindow(lua_State* L, int index)
     TWindow* window = creator ? creator() : nullptr;
     if (!window) {
         WriteLog("GenericCreate: no window type \"%s\"; nothing created", type.c_str());
-        PushParent(parent);
+        PushFailedParent();
         return false;
     }
     if (!parent->AddChild(window, true)) {
@@ -117,7 +125,7 @@ bool TWindowScript::CreateWindow(lua_State* L, int index)
         if (window->GetParent())
             window->GetParent()->RemoveChild(window);
         delete window;
-        PushParent(parent);
+        PushFailedParent();
         return false;
     }
     window->Init(style);

@@ -57,6 +57,9 @@ public:
     void SetCurrentParent(TWindow* window) override;
     TWindow* GetCurrentParent() const override;
     void PushParent(TWindow* window);
+    // Every creation pushes one entry, which the table's PopWindow pops; a
+    // creation that fails pushes an empty one.
+    void PushFailedParent();
     void PopParent();
     size_t GetParentDepth() const { return mParents.size(); }
     // A window being destroyed leaves the stack.
@@ -88,8 +91,8 @@ public:
     // The dialog builder's creation of the window the style table on top of
     // L describes (its "typename" picks the class). The new window is added
     // to the current parent, initialised and becomes the current parent. When
-    // nothing is made the current parent is pushed again, so the builder's
-    // PopWindow stays balanced. True when a window was made.
+    // nothing is made an empty entry is pushed (PushFailedParent), so the
+    // builder's PopWindow stays balanced. True when a window was made.
     bool CreateWindow(lua_State* L, int index);
 
 protected:
