@@ -81,15 +81,32 @@ local function Elapsed(start)
     return (GetTimer() - start) % kTimerRange
 end
 
--- Loads and runs an asset script. A file that cannot be loaded is reported
--- and gives false; the chunk's results follow true.
+local function Pack(...)
+    return {n = select("#", ...), ...}
+end
+
+-- Loads and runs an asset script. A file that cannot be loaded, or that
+-- fails while it runs, is reported and gives false; the chunk's results
+-- follow true. The chunk runs in a coroutine of its own whose waits are
+-- passed on to the script's, so a dialog file may wait, and an error in it
+-- comes back here (its caller takes its layer down) instead of ending the
+-- script.
 local function RunAssetFile(f)
     local chunk, err = loadfile("assets/" .. tostring(f))
     if not chunk then
         Report(err)
         return false
     end
-    return true, chunk()
+    local co = coroutine.create(chunk)
+    local r = Pack(coroutine.resume(co))
+    while r[1] and coroutine.status(co) == "suspended" do
+        r = Pack(coroutine.resume(co, coroutine.yield(unpack(r, 2, r.n))))
+    end
+    if not r[1] then
+        Report(r[2])
+        return false
+    end
+    return true, unpack(r, 2, r.n)
 end
 
 function Color(r, g, b, a)
