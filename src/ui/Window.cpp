@@ -196,6 +196,14 @@ void TWindow::ApplyGeometry(const TStyle& style)
     SetSize(oldWidth ? oldWidth : width, oldHeight ? oldHeight : height);
 }
 
+bool TWindow::ResolvePosition(int32_t x, int32_t y, int32_t w, int32_t h, int32_t align,
+                              const TWindow* reference, TPoint& out)
+{
+    int32_t width, height;
+    return ResolveAxis(x, w, align & 0x1, align & 0x2, reference ? reference->GetWidth() : -1, out.x, width) &&
+           ResolveAxis(y, h, align & 0x4, align & 0x8, reference ? reference->GetHeight() : -1, out.y, height);
+}
+
 bool TWindow::AddChild(TWindow* child, bool attach)
 {
     if (!child || child == this)

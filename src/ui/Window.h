@@ -151,6 +151,11 @@ public:
     TPoint ScreenToClient(TPoint p) const;
     // Grows to the largest child right and bottom (never shrinks).
     void FitToChildren();
+    // A point (x, y) encoded as the geometry keys encode positions, for a box
+    // of w x h inside reference (null: no parent, only the align bits count);
+    // false when it is out of range.
+    static bool ResolvePosition(int32_t x, int32_t y, int32_t w, int32_t h, int32_t align,
+                                const TWindow* reference, TPoint& out);
 
     // Flags. SetFlags replaces bits 8 to 15 and keeps the others, then
     // updates the cover set of the enclosing modal window.

@@ -3,8 +3,11 @@
 #include <string>
 
 #include "platform/Log.h"
+#include "ui/Button.h"
 #include "ui/DialogLibrary.h"
+#include "ui/Image.h"
 #include "ui/LuaMessage.h"
+#include "ui/Text.h"
 #include "ui/Window.h"
 #include "ui/WindowScriptNatives.h"
 #include "ui/WindowStyle.h"
@@ -19,6 +22,9 @@ TWindowScript::TWindowScript(TWindowScriptHost* host)
     // "Bitmap", "Button", "Text" and "TextEdit" are registered by the widget
     // classes once they exist.
     RegisterWindowType("Window", &TWindow::GetCreator);
+    RegisterWindowType("Bitmap", &TImage::GetCreator);
+    RegisterWindowType("Button", &TButton::GetCreator);
+    RegisterWindowType("Text", &TText::GetCreator);
     LuaRegisterMessageMetatable(L);
     std::string error;
     if (!RunDialogLibrary(L, error))
@@ -76,6 +82,19 @@ bool TWindowScript::SetTranslateLabels(bool on)
     bool previous = mTranslateLabels;
     mTranslateLabels = on;
     return previous;
+}
+
+TString TWindowScript::LookupLabel(const TString& label)
+{
+    if (!mHost)
+        return label;
+    const TString args[5];
+    return mHost->GetString(label, args);
+}
+
+TString TWindowScript::GetClipboardString()
+{
+    return mHost ? mHost->GetClipboardString() : TString();
 }
 
 bool TWindowScript::RunFile(const TString& fileName)
@@ -140,6 +159,15 @@ bool TWindowScript::CreateWindow(lua_State* L, int index)
 }
 
 // ---------------------------------------------------------------- messages
+
+void TWindowScript::SetReturnValue(const TString& value)
+{
+    lua_State* L = GetState();
+    if (!L)
+        return;
+    lua_pushlstring(L, value.c_str(), value.Length());
+    lua_setglobal(L, "gReturnValue");
+}
 
 void TWindowScript::PushMessage(lua_State* L, TMessagePtr message)
 {

@@ -25,6 +25,8 @@ public:
     virtual bool StringToClipboard(const TString& text) = 0;
     // The string table's text of `key` with "%1%" .. "%5%" replaced.
     virtual TString GetString(const TString& key, const TString args[5]) = 0;
+    // The clipboard text in 8-bit characters, those it cannot hold left out.
+    virtual TString GetClipboardString() { return TString(); }
 };
 
 // Told of every window the dialog builder makes.
@@ -67,6 +69,9 @@ public:
 
     bool SetTranslateLabels(bool on) override;
     bool GetTranslateLabels() const { return mTranslateLabels; }
+    // Through the host; without one the label / nothing.
+    TString LookupLabel(const TString& label) override;
+    TString GetClipboardString() override;
 
     bool RunFile(const TString& fileName) override;
     bool RunString(const TString& code) override;
@@ -77,6 +82,11 @@ public:
     // when nothing was delivered. The message is always taken.
     bool DeliverMessage(TMessagePtr message, const TLuaFunction* command);
     void DeliverMessage(TMessagePtr message) override { DeliverMessage(std::move(message), nullptr); }
+    void RunAction(TMessagePtr message, const TLuaFunction& function) override
+    {
+        DeliverMessage(std::move(message), &function);
+    }
+    void SetReturnValue(const TString& value) override;
 
     int32_t GetWaitingState() const { return mWaitingState; }
     void SetWaitingState(int32_t state) { mWaitingState = state; }

@@ -2,6 +2,7 @@
 #include "platform/TString.h"
 #include "ui/Message.h"
 
+class TLuaFunction;
 class TWindow;
 
 // What the window system asks of the window script (the Lua state owner).
@@ -16,6 +17,11 @@ public:
     virtual TWindow* GetCurrentParent() const = 0;
     // Text widgets translate their labels while on; returns the previous value.
     virtual bool SetTranslateLabels(bool on) = 0;
+    // The string table's text for a label (the label itself when there is
+    // no string table).
+    virtual TString LookupLabel(const TString& label) { return label; }
+    // The clipboard as the program's 8-bit text (empty when unavailable).
+    virtual TString GetClipboardString() { return TString(); }
     // Runs a script file or a string of script code; false on failure.
     virtual bool RunFile(const TString& fileName) = 0;
     virtual bool RunString(const TString& code) = 0;
@@ -31,4 +37,13 @@ public:
         (void)creator;
         return false;
     }
+    // A button's command: the kMsgLuaAction message and the function to
+    // call (borrowed). Without a script both are dropped.
+    virtual void RunAction(TMessagePtr message, const TLuaFunction& function)
+    {
+        (void)message;
+        (void)function;
+    }
+    // Sets the scripts' "gReturnValue" (a close button's name).
+    virtual void SetReturnValue(const TString& value) { (void)value; }
 };
