@@ -3,9 +3,7 @@
 #include <string>
 
 #include "platform/Log.h"
-#include "ui/Button.h"
 #include "ui/DialogLibrary.h"
-#include "ui/Image.h"
 #include "ui/LuaMessage.h"
 #include "ui/Text.h"
 #include "ui/Window.h"
@@ -22,8 +20,6 @@ TWindowScript::TWindowScript(TWindowScriptHost* host)
     // "Bitmap", "Button", "Text" and "TextEdit" are registered by the widget
     // classes once they exist.
     RegisterWindowType("Window", &TWindow::GetCreator);
-    RegisterWindowType("Bitmap", &TImage::GetCreator);
-    RegisterWindowType("Button", &TButton::GetCreator);
     RegisterWindowType("Text", &TText::GetCreator);
     LuaRegisterMessageMetatable(L);
     std::string error;
@@ -159,15 +155,6 @@ bool TWindowScript::CreateWindow(lua_State* L, int index)
 }
 
 // ---------------------------------------------------------------- messages
-
-void TWindowScript::SetReturnValue(const TString& value)
-{
-    lua_State* L = GetState();
-    if (!L)
-        return;
-    lua_pushlstring(L, value.c_str(), value.Length());
-    lua_setglobal(L, "gReturnValue");
-}
 
 void TWindowScript::PushMessage(lua_State* L, TMessagePtr message)
 {

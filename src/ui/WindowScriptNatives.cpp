@@ -4,9 +4,6 @@
 #include "platform/Settings.h"
 #include "platform/Timer.h"
 #include "render/Renderer.h"
-#include "render/Texture.h"
-#include "ui/Button.h"
-#include "ui/Image.h"
 #include "ui/LayeredWindow.h"
 #include "ui/LuaBinding.h"
 #include "ui/ModalWindow.h"
@@ -160,12 +157,7 @@ void TWindowScriptNatives::SetLabel(const TString& name, const TString& label)
         text->SetText(label);
 }
 
-void TWindowScriptNatives::SetBitmap(const TString& name, const TString& image, double)
-{
-    // The texture maker logs an image that does not load.
-    if (TImage* window = TWindow::Cast<TImage>(FindUnderTopModal(name)))
-        window->SetImage(TTexture::Get(image, 0), window->GetScale());
-}
+void TWindowScriptNatives::SetBitmap(const TString&, const TString&, double) {}
 
 void TWindowScriptNatives::SetPosition(const TString& name, int32_t x, int32_t y)
 {
@@ -173,21 +165,10 @@ void TWindowScriptNatives::SetPosition(const TString& name, int32_t x, int32_t y
         window->MoveTo(x, y);
 }
 
-int TWindowScriptNatives::SetCommand(lua_State* L)
+int TWindowScriptNatives::SetCommand(lua_State*)
 {
-    const TString name = LuaArgToString(L, 1);
-    TButton* button = CastToButton(FindUnderTopModal(name));
-    if (!button) {
-        // Nothing would release a function pinned for another kind.
-        WriteLog("SetCommand: %s is no button under the top modal window", name.c_str());
-        return 0;
-    }
-    if (!lua_isfunction(L, 2)) {
-        WriteLog("SetCommand %s: the command is no function", name.c_str());
-        return 0;
-    }
-    lua_pushvalue(L, 2);
-    button->SetAction(std::make_unique<TButton::LuaAction>(std::make_unique<TLuaFunction>(L)));
+    // Only buttons take a command; none exists yet, so the function is not
+    // pinned (nothing would ever release it).
     return 0;
 }
 
@@ -204,22 +185,16 @@ bool TWindowScriptNatives::EnableWindow(const TString& name, bool on)
     return true;
 }
 
-bool TWindowScriptNatives::GetButtonToggleState(const TString& name)
+bool TWindowScriptNatives::GetButtonToggleState(const TString&)
 {
-    TButton* button = CastToButton(FindUnderTopModal(name));
-    return button && button->IsOn();
+    return false;
 }
 
-void TWindowScriptNatives::SetButtonToggleState(const TString& name, bool on)
-{
-    if (TButton* button = CastToButton(FindUnderTopModal(name)))
-        button->SetToggleState(on);
-}
+void TWindowScriptNatives::SetButtonToggleState(const TString&, bool) {}
 
-bool TWindowScriptNatives::ImageLoaded(const TString& name)
+bool TWindowScriptNatives::ImageLoaded(const TString&)
 {
-    TImage* image = TWindow::Cast<TImage>(FindUnderTopModal(name));
-    return image && image->GetTexture();
+    return false;
 }
 
 // ---------------------------------------------------------------- modal stack and drawing
