@@ -1,0 +1,236 @@
+#!/usr/bin/env python3
+"""Generates the widget textures into a folder (the build's assets/ui):
+button faces for the normal, pressed, rollover and on states, check box and
+radio button pairs, slider rail pieces (top, middle, bottom) and thumb
+(normal, roll), a round button's faces with its mask, and a panel
+background. Edges are anti-aliased from the distance to each shape.
+
+Deterministic: the same bytes on every run.
+"""
+import argparse
+import math
+import os
+import sys
+
+from pngwrite import png_bytes
+
+
+def clamp(v, lo=0.0, hi=1.0):
+    return lo if v < lo else hi if v > hi else v
+
+
+def rounded_rect_distance(x, y, w, h, r):
+    """Signed distance from the pixel centre (x, y) to a w x h rectangle with
+    corners of radius r (negative inside)."""
+    px, py = x + 0.5, y + 0.5
+    qx = abs(px - w / 2.0) - (w / 2.0 - r)
+    qy = abs(py - h / 2.0) - (h / 2.0 - r)
+    outside = math.hypot(max(qx, 0.0), max(qy, 0.0))
+    return outside + min(max(qx, qy), 0.0) - r
+
+
+def circle_distance(x, y, cx, cy, r):
+    return math.hypot(x + 0.5 - cx, y + 0.5 - cy) - r
+
+
+def mix(a, b, t):
+    return tuple(p + (q - p) * t for p, q in zip(a, b))
+
+
+def to_pixel(colour, alpha):
+    return tuple(int(round(clamp(c / 255.0) * 255)) for c in colour) + (int(round(clamp(alpha) * 255)),)
+
+
+def image(w, h, shade):
+    """shade(x, y) -> (colour, alpha) for each pixel."""
+    return [[to_pixel(*shade(x, y)) for x in range(w)] for y in range(h)]
+
+
+def face(w, h, radius, top, bottom, border, pressed=False):
+    """A rounded, vertically shaded face with a border and a light top edge."""
+    def shade(x, y):
+        d = rounded_rect_distance(x, y, w, h, radius)
+        cover = clamp(0.5 - d)
+        t = y / float(h - 1)
+        if pressed:
+            t = 1.0 - t
+        colour = mix(top, bottom, t)
+        # A two-pixel border just inside the edge.
+        ring = clamp(d + 2.5)
+        colour = mix(colour, border, ring)
+        # A soft highlight along the upper half.
+        if not pressed and y < h / 2:
+            colour = mix(colour, (255, 255, 255), 0.18 * (1.0 - y / (h / 2.0)) * (1.0 - ring))
+        return colour, cover
+    return image(w, h, shade)
+
+
+BUTTON_W, BUTTON_H, BUTTON_R = 160, 40, 12
+
+BLUE_TOP, BLUE_BOTTOM, BLUE_EDGE = (92, 140, 230), (28, 60, 150), (12, 24, 70)
+
+
+def buttons():
+    return {
+        "button_normal.png": face(BUTTON_W, BUTTON_H, BUTTON_R, BLUE_TOP, BLUE_BOTTOM, BLUE_EDGE),
+        "button_pressed.png": face(BUTTON_W, BUTTON_H, BUTTON_R, (70, 110, 200), (20, 44, 118), BLUE_EDGE,
+                                   pressed=True),
+        "button_rollover.png": face(BUTTON_W, BUTTON_H, BUTTON_R, (130, 176, 255), (48, 88, 190),
+                                    (40, 60, 120)),
+        "button_on.png": face(BUTTON_W, BUTTON_H, BUTTON_R, (255, 214, 90), (200, 128, 20), (90, 52, 8)),
+    }
+
+
+def tick_distance(x, y, size):
+    """Distance to a tick mark drawn as two strokes."""
+    px, py = x + 0.5, y + 0.5
+    a, b, c = (size * 0.25, size * 0.52), (size * 0.42, size * 0.70), (size * 0.76, size * 0.30)
+
+    def segment(p, q):
+        vx, vy = q[0] - p[0], q[1] - p[1]
+        t = clamp(((px - p[0]) * vx + (py - p[1]) * vy) / (vx * vx + vy * vy))
+        return math.hypot(px - p[0] - vx * t, py - p[1] - vy * t)
+    return min(segment(a, b), segment(b, c)) - size * 0.07
+
+
+def toggles():
+    size = 24
+    box_fill, edge, mark = (245, 245, 250), (40, 50, 80), (30, 120, 40)
+
+    def check(on):
+        def shade(x, y):
+            d = rounded_rect_distance(x, y, size, size, 4)
+            colour = mix(box_fill, edge, clamp(d + 2.5))
+            if on:
+                colour = mix(colour, mark, clamp(0.5 - tick_distance(x, y, size)))
+            return colour, clamp(0.5 - d)
+        return image(size, size, shade)
+
+    def radio(on):
+        c = size / 2.0
+        def shade(x, y):
+            d = circle_distance(x, y, c, c, c - 0.5)
+            colour = mix(box_fill, edge, clamp(d + 2.5))
+            if on:
+                colour = mix(colour, mark, clamp(0.5 - circle_distance(x, y, c, c, 5.0)))
+            return colour, clamp(0.5 - d)
+        return image(size, size, shade)
+
+    return {"check_off.png": check(False), "check_on.png": check(True),
+            "radio_off.png": radio(False), "radio_on.png": radio(True)}
+
+
+RAIL_W, RAIL_CAP, RAIL_MID = 12, 6, 8
+
+
+def rail_piece(h, cap):
+    """A groove 8 pixels wide in a 12-pixel piece; cap: 'top', 'bottom' or None."""
+    groove_w = 8.0
+    left = (RAIL_W - groove_w) / 2.0
+
+    def shade(x, y):
+        # Across: darker at the edges, like a groove.
+        t = abs(x + 0.5 - RAIL_W / 2.0) / (groove_w / 2.0)
+        colour = mix((70, 78, 100), (20, 24, 36), t)
+        d = max(left - (x + 0.5), (x + 0.5) - (RAIL_W - left))
+        if cap == "top":
+            d = rounded_rect_distance(x - left, y, groove_w, 2 * h, groove_w / 2.0)
+        elif cap == "bottom":
+            d = rounded_rect_distance(x - left, y + h, groove_w, 2 * h, groove_w / 2.0)
+        return colour, clamp(0.5 - d)
+    return image(RAIL_W, h, shade)
+
+
+def thumb(roll):
+    size = 22
+    c = size / 2.0
+    inner, outer = ((255, 236, 150), (210, 150, 30)) if roll else ((235, 235, 245), (130, 140, 170))
+
+    def shade(x, y):
+        d = circle_distance(x, y, c, c, c - 0.5)
+        # Lit from the upper left.
+        t = clamp(math.hypot(x + 0.5 - c * 0.7, y + 0.5 - c * 0.7) / size)
+        colour = mix(inner, outer, t * 1.6 if t < 0.62 else 1.0)
+        colour = mix(colour, (30, 34, 50), clamp(d + 1.5))
+        return colour, clamp(0.5 - d)
+    return image(size, size, shade)
+
+
+def sliders():
+    return {
+        "slider_top.png": rail_piece(RAIL_CAP, "top"),
+        "slider_mid.png": rail_piece(RAIL_MID, None),
+        "slider_bot.png": rail_piece(RAIL_CAP, "bottom"),
+        "slider_thumb.png": thumb(False),
+        "slider_thumb_roll.png": thumb(True),
+    }
+
+
+ROUND = 56
+
+
+def round_face(inner, outer, pressed=False):
+    c = ROUND / 2.0
+
+    def shade(x, y):
+        d = circle_distance(x, y, c, c, c - 1.0)
+        t = y / float(ROUND - 1)
+        colour = mix(inner, outer, 1.0 - t if pressed else t)
+        colour = mix(colour, (20, 20, 30), clamp(d + 2.5))
+        return colour, clamp(0.5 - d)
+    return image(ROUND, ROUND, shade)
+
+
+def round_buttons():
+    c = ROUND / 2.0
+    # The mask's red channel is the alpha (and the hit area): white inside.
+    mask = [[(v, v, v) for v in (int(round(clamp(0.5 - circle_distance(x, y, c, c, c - 1.0)) * 255))
+                                 for x in range(ROUND))] for y in range(ROUND)]
+    return {
+        "round_normal.png": round_face((120, 210, 120), (30, 110, 40)),
+        "round_pressed.png": round_face((90, 180, 90), (20, 90, 30), pressed=True),
+        "round_rollover.png": round_face((160, 240, 160), (50, 140, 60)),
+        "round_mask.png": mask,
+    }
+
+
+def panel():
+    w, h, r = 480, 400, 18
+
+    def shade(x, y):
+        d = rounded_rect_distance(x, y, w, h, r)
+        colour = mix((44, 52, 96), (16, 18, 40), y / float(h - 1))
+        colour = mix(colour, (190, 170, 90), clamp(d + 3.5) * clamp(1.5 - (d + 3.5) + 1.0))
+        return colour, clamp(0.5 - d) * 0.94
+    return {"panel.png": image(w, h, shade)}
+
+
+def all_textures():
+    textures = {}
+    for group in (buttons, toggles, sliders, round_buttons, panel):
+        textures.update(group())
+    return textures
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("folder", help="output folder, made when missing")
+    args = parser.parse_args()
+    os.makedirs(args.folder, exist_ok=True)
+    for name, rows in sorted(all_textures().items()):
+        path = os.path.join(args.folder, name)
+        data = png_bytes(rows)
+        # Unchanged files keep their time stamps.
+        try:
+            with open(path, "rb") as old:
+                if old.read() == data:
+                    continue
+        except OSError:
+            pass
+        with open(path, "wb") as out:
+            out.write(data)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

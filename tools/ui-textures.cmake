@@ -1,0 +1,19 @@
+# The widget textures, made at build time by tools/make-ui-textures.py into
+# the build's assets/ui, never into the source tree.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(ui_texture_names
+  button_normal button_pressed button_rollover button_on
+  check_off check_on radio_off radio_on
+  slider_top slider_mid slider_bot slider_thumb slider_thumb_roll
+  round_normal round_pressed round_rollover round_mask
+  panel)
+set(ui_texture_files)
+foreach(name ${ui_texture_names})
+  list(APPEND ui_texture_files ${CMAKE_BINARY_DIR}/assets/ui/${name}.png)
+endforeach()
+add_custom_command(OUTPUT ${ui_texture_files}
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make-ui-textures.py ${CMAKE_BINARY_DIR}/assets/ui
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make-ui-textures.py ${CMAKE_SOURCE_DIR}/tools/pngwrite.py
+  COMMENT "Making the widget textures")
+add_custom_target(ui_textures ALL DEPENDS ${ui_texture_files})
