@@ -9,6 +9,7 @@
 #include "platform/StringTable.h"
 #include "sound/Sound.h"
 #include "sound/SoundInstance.h"
+#include "ui/Slider.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowScriptHooks.h"
 
@@ -71,6 +72,8 @@ void GameMain(TApplication* application, const char* commandLine)
         theme->Play(1);
     // From here on the screens are driven by the main script.
     if (TWindowManager* windows = application->GetWindowManager()) {
+        // The game's own window types.
+        windows->RegisterWindowType(TString("Slider"), &TSlider::GetCreator);
         if (TWindowScriptHooks* script = windows->GetScript())
             script->RunFile(TString("scripts/mainloop.lua"));
     }
