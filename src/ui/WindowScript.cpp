@@ -6,6 +6,7 @@
 #include "ui/DialogLibrary.h"
 #include "ui/LuaMessage.h"
 #include "ui/Text.h"
+#include "ui/TextEdit.h"
 #include "ui/Window.h"
 #include "ui/WindowScriptNatives.h"
 #include "ui/WindowStyle.h"
@@ -21,6 +22,7 @@ TWindowScript::TWindowScript(TWindowScriptHost* host)
     // classes once they exist.
     RegisterWindowType("Window", &TWindow::GetCreator);
     RegisterWindowType("Text", &TText::GetCreator);
+    RegisterWindowType("TextEdit", &TTextEdit::GetCreator);
     LuaRegisterMessageMetatable(L);
     std::string error;
     if (!RunDialogLibrary(L, error))
