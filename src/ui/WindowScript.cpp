@@ -3,7 +3,9 @@
 #include <string>
 
 #include "platform/Log.h"
+#include "ui/Button.h"
 #include "ui/DialogLibrary.h"
+#include "ui/Image.h"
 #include "ui/LuaMessage.h"
 #include "ui/Text.h"
 #include "ui/TextEdit.h"
@@ -18,9 +20,10 @@ TWindowScript::TWindowScript(TWindowScriptHost* host)
     if (!L)
         return;
     mNatives->Register(L);
-    // "Bitmap", "Button", "Text" and "TextEdit" are registered by the widget
-    // classes once they exist.
+    // The window types scripts build.
     RegisterWindowType("Window", &TWindow::GetCreator);
+    RegisterWindowType("Bitmap", &TImage::GetCreator);
+    RegisterWindowType("Button", &TButton::GetCreator);
     RegisterWindowType("Text", &TText::GetCreator);
     RegisterWindowType("TextEdit", &TTextEdit::GetCreator);
     LuaRegisterMessageMetatable(L);
@@ -157,6 +160,15 @@ bool TWindowScript::CreateWindow(lua_State* L, int index)
 }
 
 // ---------------------------------------------------------------- messages
+
+void TWindowScript::SetReturnValue(const TString& value)
+{
+    lua_State* L = GetState();
+    if (!L)
+        return;
+    lua_pushlstring(L, value.c_str(), value.Length());
+    lua_setglobal(L, "gReturnValue");
+}
 
 void TWindowScript::PushMessage(lua_State* L, TMessagePtr message)
 {

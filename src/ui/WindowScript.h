@@ -82,6 +82,11 @@ public:
     // when nothing was delivered. The message is always taken.
     bool DeliverMessage(TMessagePtr message, const TLuaFunction* command);
     void DeliverMessage(TMessagePtr message) override { DeliverMessage(std::move(message), nullptr); }
+    void RunAction(TMessagePtr message, const TLuaFunction& function) override
+    {
+        DeliverMessage(std::move(message), &function);
+    }
+    void SetReturnValue(const TString& value) override;
 
     int32_t GetWaitingState() const { return mWaitingState; }
     void SetWaitingState(int32_t state) { mWaitingState = state; }

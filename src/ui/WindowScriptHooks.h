@@ -2,6 +2,7 @@
 #include "platform/TString.h"
 #include "ui/Message.h"
 
+class TLuaFunction;
 class TWindow;
 
 // What the window system asks of the window script (the Lua state owner).
@@ -36,4 +37,13 @@ public:
         (void)creator;
         return false;
     }
+    // A button's command: the kMsgLuaAction message and the function to
+    // call (borrowed). Without a script both are dropped.
+    virtual void RunAction(TMessagePtr message, const TLuaFunction& function)
+    {
+        (void)message;
+        (void)function;
+    }
+    // Sets the scripts' "gReturnValue" (a close button's name).
+    virtual void SetReturnValue(const TString& value) { (void)value; }
 };

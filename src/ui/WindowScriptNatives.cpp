@@ -4,6 +4,9 @@
 #include "platform/Settings.h"
 #include "platform/Timer.h"
 #include "render/Renderer.h"
+#include "render/Texture.h"
+#include "ui/Button.h"
+#include "ui/Image.h"
 #include "ui/LayeredWindow.h"
 #include "ui/LuaBinding.h"
 #include "ui/ModalWindow.h"
@@ -148,16 +151,26 @@ TString TWindowScriptNatives::GetLabel(const TString& name)
         return name + "_is_not_found";
     if (TText* text = TWindow::Cast<TText>(window))
         return text->GetText();
+    if (TButton* button = CastToButton(window))
+        return button->GetLabel();
     return name + "_is_not_a_TText_window_or_TButton";
 }
 
 void TWindowScriptNatives::SetLabel(const TString& name, const TString& label)
 {
-    if (TText* text = TWindow::Cast<TText>(FindUnderTopModal(name)))
+    TWindow* window = FindUnderTopModal(name);
+    if (TText* text = TWindow::Cast<TText>(window))
         text->SetText(label);
+    else if (TButton* button = CastToButton(window))
+        button->SetLabel(label);
 }
 
-void TWindowScriptNatives::SetBitmap(const TString&, const TString&, double) {}
+void TWindowScriptNatives::SetBitmap(const TString& name, const TString& image, double)
+{
+    // The texture maker logs an image that does not load.
+    if (TImage* window = TWindow::Cast<TImage>(FindUnderTopModal(name)))
+        window->SetImage(TTexture::Get(image, 0), window->GetScale());
+}
 
 void TWindowScriptNatives::SetPosition(const TString& name, int32_t x, int32_t y)
 {
@@ -165,10 +178,21 @@ void TWindowScriptNatives::SetPosition(const TString& name, int32_t x, int32_t y
         window->MoveTo(x, y);
 }
 
-int TWindowScriptNatives::SetCommand(lua_State*)
+int TWindowScriptNatives::SetCommand(lua_State* L)
 {
-    // Only buttons take a command; none exists yet, so the function is not
-    // pinned (nothing would ever release it).
+    const TString name = LuaArgToString(L, 1);
+    TButton* button = CastToButton(FindUnderTopModal(name));
+    if (!button) {
+        // Nothing would release a function pinned for another kind.
+        WriteLog("SetCommand: %s is no button under the top modal window", name.c_str());
+        return 0;
+    }
+    if (!lua_isfunction(L, 2)) {
+        WriteLog("SetCommand %s: the command is no function", name.c_str());
+        return 0;
+    }
+    lua_pushvalue(L, 2);
+    button->SetAction(std::make_unique<TButton::LuaAction>(std::make_unique<TLuaFunction>(L)));
     return 0;
 }
 
@@ -185,16 +209,22 @@ bool TWindowScriptNatives::EnableWindow(const TString& name, bool on)
     return true;
 }
 
-bool TWindowScriptNatives::GetButtonToggleState(const TString&)
+bool TWindowScriptNatives::GetButtonToggleState(const TString& name)
 {
-    return false;
+    TButton* button = CastToButton(FindUnderTopModal(name));
+    return button && button->IsOn();
 }
 
-void TWindowScriptNatives::SetButtonToggleState(const TString&, bool) {}
-
-bool TWindowScriptNatives::ImageLoaded(const TString&)
+void TWindowScriptNatives::SetButtonToggleState(const TString& name, bool on)
 {
-    return false;
+    if (TButton* button = CastToButton(FindUnderTopModal(name)))
+        button->SetToggleState(on);
+}
+
+bool TWindowScriptNatives::ImageLoaded(const TString& name)
+{
+    TImage* image = TWindow::Cast<TImage>(FindUnderTopModal(name));
+    return image && image->GetTexture();
 }
 
 // ---------------------------------------------------------------- modal stack and drawing

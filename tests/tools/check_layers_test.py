@@ -31,6 +31,7 @@ CASES = [
     ("platform/Store.cpp", '#include "platform/Version.h"\n#include "Log.h"\n', []),
     ("script/LuaState.cpp", '#include "lua.h"\n#include "lstate.h"\n', []),
     ("ui/Manager.cpp", '#include "render/Renderer.h"\n#include "script/LuaState.h"\n', []),
+    ("ui/Button.cpp", '#include "sound/Sound.h"\n', []),
     ("app/Shell.cpp", '#include "sound/Sound.h"\n#include "ui/Window.h"\n', []),
     ("game/show/Main.cpp", '#include "app/App.h"\n#include "os/window/Window.h"\n', []),
     ("game/stage/Stage.cpp", '#include "game/show/Game.h"\n', []),
@@ -40,8 +41,8 @@ CASES = [
     # Upward and sideways includes.
     ("os/window/Bad.cpp", '#include "os/window/Window.h"\n#include "platform/Log.h"\n',
      ["src/os/window/Bad.cpp:2: layer os includes layer platform"]),
-    ("ui/Bad.cpp", '#include "sound/Sound.h"\n',
-     ["src/ui/Bad.cpp:1: layer ui includes layer sound"]),
+    ("sound/Up.cpp", '#include "ui/Window.h"\n',
+     ["src/sound/Up.cpp:1: layer sound includes layer ui"]),
     ("ui/Bad.h", '  #  include "app/App.h"\n',
      ["src/ui/Bad.h:1: layer ui includes layer app"]),
     ("render/Bad.cpp", '#include "lua.h"\n#include "script/LuaState.h"\n',
