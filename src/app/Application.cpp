@@ -59,6 +59,7 @@ class TAppScriptHost : public TWindowScriptHost {
 public:
     explicit TAppScriptHost(TPlatformApp* app) : mApp(app) {}
     bool StringToClipboard(const TString& text) override { return mApp->StringToClipboard(text); }
+    TString GetClipboardString() override { return mApp->GetClipboardString('\0'); }
     TString GetString(const TString& key, const TString args[5]) override
     {
         TString text;

@@ -308,10 +308,10 @@ bool TPlatformApp::StringToClipboard(const TString& text)
     return OsSetClipboardText(std::string_view(text.c_str(), text.Length()));
 }
 
-TString TPlatformApp::GetClipboardString() const
+TString TPlatformApp::GetClipboardString(char replacement) const
 {
     if (!OsHasClipboardText())
         return TString();
-    std::string text = OsGetClipboardText();
+    std::string text = OsGetClipboardText(replacement);
     return TString(text.c_str(), uint32_t(text.size()));
 }

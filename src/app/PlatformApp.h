@@ -121,7 +121,8 @@ public:
     bool IsFullScreen() const;
     bool SetFullScreen(bool fullScreen);
     bool StringToClipboard(const TString& text);
-    TString GetClipboardString() const;
+    // Characters the 8-bit text cannot hold become the replacement ('\0': left out).
+    TString GetClipboardString(char replacement = '?') const;
 
     // Cursor thread (CursorThread.cpp), started at the end of start-up and
     // stopped before anything it reads goes; Stop sets mCursorStop and

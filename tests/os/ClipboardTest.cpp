@@ -49,6 +49,8 @@ TEST(OsClipboard, Utf8OutsideLatin1BecomesOneReplacementEach)
         EXPECT_EQ(OsUtf8ToLatin1(c.utf8), c.latin1);
     }
     EXPECT_EQ(OsUtf8ToLatin1("\xE2\x82\xAC", '#'), "#");
+    // A replacement of NUL leaves out what does not convert.
+    EXPECT_EQ(OsUtf8ToLatin1("a\xE2\x82\xAC\xC3\xA9\x80" "b\xED\xA0\x80", '\0'), "a\xE9" "b");
 }
 
 TEST(OsClipboard, WithoutVideoTheClipboardIsUnavailable)

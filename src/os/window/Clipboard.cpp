@@ -36,7 +36,8 @@ std::string OsUtf8ToLatin1(std::string_view utf8, char replacement)
         int extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
         if (extra < 0) {
             // A stray continuation or invalid lead byte: one replacement.
-            out.push_back(replacement);
+            if (replacement)
+                out.push_back(replacement);
             ++i;
             continue;
         }
@@ -52,11 +53,15 @@ std::string OsUtf8ToLatin1(std::string_view utf8, char replacement)
         }
         static const uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
         if (!ok || cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(replacement);
+            if (replacement)
+                out.push_back(replacement);
             i = j;  // the lead byte and the continuation bytes that fit
             continue;
         }
-        out.push_back(cp <= 0xFF ? char(cp) : replacement);
+        if (cp <= 0xFF)
+            out.push_back(char(cp));
+        else if (replacement)
+            out.push_back(replacement);
         i = j;
     }
     return out;
@@ -75,14 +80,14 @@ bool OsHasClipboardText()
     return OsVideoReady() && SDL_HasClipboardText() == SDL_TRUE;
 }
 
-std::string OsGetClipboardText()
+std::string OsGetClipboardText(char replacement)
 {
     if (!OsHasClipboardText())
         return std::string();
     char* text = SDL_GetClipboardText();
     if (!text)
         return std::string();
-    std::string out = OsUtf8ToLatin1(text);
+    std::string out = OsUtf8ToLatin1(text, replacement);
     SDL_free(text);
     return out;
 }

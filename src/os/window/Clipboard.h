@@ -10,9 +10,11 @@
 bool OsSetClipboardText(std::string_view latin1);
 bool OsHasClipboardText();
 // The clipboard text; characters beyond Latin-1 and broken UTF-8 become
-// '?'. Empty when there is none or the clipboard is unavailable.
-std::string OsGetClipboardText();
+// the replacement ('\0': they are left out). Empty when there is none or
+// the clipboard is unavailable.
+std::string OsGetClipboardText(char replacement = '?');
 
 // The conversions used above.
 std::string OsLatin1ToUtf8(std::string_view latin1);
+// A replacement of '\0' leaves the characters out.
 std::string OsUtf8ToLatin1(std::string_view utf8, char replacement = '?');
