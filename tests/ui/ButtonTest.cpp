@@ -6,7 +6,13 @@
 #include "ManagerTestSupport.h"
 #include "WidgetImages.h"
 #include "WindowScriptSupport.h"
+#include "os/audio/AudioDevice.h"
+#include "platform/AssetManager.h"
 #include "render/Texture.h"
+#include "sound/Sound.h"
+#include "sound/SoundData.h"
+#include "sound/SoundManager.h"
+#include "support/OggWriter.h"
 #include "ui/Button.h"
 #include "ui/Image.h"
 #include "ui/Style.h"
@@ -335,6 +341,73 @@ TEST_F(ButtonTest, ADeletedButtonLeavesTheCaptureList)
     delete button;
     EXPECT_EQ(mManager->GetCaptureCount(), 0u);
     Send(kEventMouseMove, 121, 115);
+}
+
+// ---------------------------------------------------------------- sounds
+
+// Buttons with a rollover and a click sound, on a sound manager without a
+// device thread: every voice started stays active.
+class ButtonSoundTest : public ButtonTest {
+protected:
+    void SetUp() override
+    {
+        ButtonTest::SetUp();
+        SetAssetManager(&mAssets);
+        mSounds = std::make_unique<TSoundManager>();
+        AudioDeviceOptions options;
+        options.backend = AudioBackend::Null;
+        ASSERT_TRUE(mSounds->Init(options, false));
+        mOgg = EncodeOgg(MakeSine(44100, 1, 0.5));
+        RegisterMemoryFile("click.ogg", mOgg.data(), uint32_t(mOgg.size()));
+        RegisterMemoryFile("roll.ogg", mOgg.data(), uint32_t(mOgg.size()));
+    }
+    void TearDown() override
+    {
+        mButton = nullptr;
+        mDialog->DeleteChildren();
+        mManager->HandleEvent(Ev(kEventIdle));
+        mSounds.reset();
+        SetAssetManager(nullptr);
+        ButtonTest::TearDown();
+    }
+    size_t Voices() { return mSounds->GetActiveStreamCount(); }
+
+    TAssetManager mAssets;
+    std::unique_ptr<TSoundManager> mSounds;
+    std::vector<uint8_t> mOgg;
+    TButton* mButton = nullptr;
+};
+
+TEST_F(ButtonSoundTest, RolloverAndClickSoundsPlayOncePerChange)
+{
+    mButton = Add("s", TButton::kPush,
+                  TValueStyle().Set("x", 10).Set("y", 10).Set("sound", "click.ogg").Set("rolloversound", "roll.ogg"));
+    ASSERT_TRUE(mButton->GetSound(TButton::kStatePressed));
+    ASSERT_TRUE(mButton->GetSound(TButton::kStateRollover));
+    EXPECT_EQ(mButton->GetSound(TButton::kStatePressed)->GetData()->mGroup, kSoundGroupEffects);
+    EXPECT_FALSE(mButton->GetSound(TButton::kStateNormal));
+
+    struct Step {
+        int32_t type, x, y;
+        size_t voices;
+    } steps[] = {
+        {kEventMouseMove, 120, 115, 1}, // rollover
+        {kEventMouseMove, 121, 115, 1}, // still over: nothing new
+        {kEventLeftDown, 121, 115, 1},  // pressing plays nothing
+        {kEventLeftUp, 121, 115, 2},    // the click, and no rollover sound after it
+        {kEventMouseMove, 300, 300, 2}, // leaving: no sound of its own
+        {kEventMouseMove, 120, 115, 3}, // over again
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE("event " + std::to_string(s.type) + " at " + std::to_string(s.x));
+        Send(s.type, s.x, s.y);
+        EXPECT_EQ(Voices(), s.voices);
+    }
+    // hidden buttons click silently
+    mDialog->SetFlags(mDialog->GetFlags() & ~kWindowShown);
+    mButton->SetState(TButton::kStatePressed);
+    mButton->OnMouseUp(TPoint{5, 5});
+    EXPECT_EQ(Voices(), 3u);
 }
 
 // ---------------------------------------------------------------- from scripts
