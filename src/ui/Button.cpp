@@ -36,6 +36,15 @@ bool ClickButton(TWindow* window)
     return button && button->DoClick();
 }
 
+// A text link's click: true for any button, whatever the click did.
+bool ClickLinkedButton(TWindow* window)
+{
+    TButton* button = CastToButton(window);
+    if (button)
+        button->DoClick();
+    return button != nullptr;
+}
+
 // Modal windows find default buttons, and text links click buttons,
 // through these.
 void InstallButtonHooks()
@@ -48,7 +57,7 @@ void InstallButtonHooks()
     hooks.isDefault = IsDefaultButton;
     hooks.click = ClickButton;
     TModalWindow::SetDefaultButtonHooks(hooks);
-    TText::SetButtonClick(ClickButton);
+    TText::SetButtonClick(ClickLinkedButton);
 }
 
 // Layer of each state (normal, pressed, rollover), off and on.

@@ -81,6 +81,11 @@ void TText::SetButtonClick(TButtonClick click)
     gButtonClick = click;
 }
 
+TText::TButtonClick TText::GetButtonClick()
+{
+    return gButtonClick;
+}
+
 TString TText::TranslateLabel(const TString& label)
 {
     if (label.IsEmpty())

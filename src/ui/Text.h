@@ -58,6 +58,7 @@ public:
     // the window and answers true when the window is a button, else false.
     using TButtonClick = bool (*)(TWindow* window);
     static void SetButtonClick(TButtonClick click);
+    static TButtonClick GetButtonClick();
 
     // The label as shown while labels are translated: "#word" gives "word",
     // digits and points stay, anything else is looked up.

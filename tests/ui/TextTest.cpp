@@ -10,6 +10,7 @@
 #include "os/gfx/recording/GfxRecording.h"
 #include "TextTestSupport.h"
 #include "WindowScriptSupport.h"
+#include "ui/Button.h"
 #include "ui/Text.h"
 #include "ui/WindowScript.h"
 
@@ -35,13 +36,16 @@ protected:
     void SetUp() override
     {
         TextFixture::SetUp();
+        mButtonClick = TText::GetButtonClick();
         TText::SetButtonClick(&ClickIfProbe);
     }
     void TearDown() override
     {
-        TText::SetButtonClick(nullptr);
+        TText::SetButtonClick(mButtonClick);
         TextFixture::TearDown();
     }
+
+    TText::TButtonClick mButtonClick = nullptr;
 
     const TTextRun& FirstRun(const TText* text) const
     {
@@ -135,6 +139,20 @@ TEST_F(TextTest, PressAndReleaseOnOneLinkClicksTheDialogsButtonOfThatName)
     EXPECT_TRUE(LogHas("ERROR: Command window gone not found")) << mLog.Text();
     EXPECT_TRUE(LogHas("ERROR: Command window plain not a derived class of TButton")) << mLog.Text();
     EXPECT_EQ(ok->clicks, 1);
+}
+
+TEST_F(TextTest, ALinkClicksARealButton)
+{
+    TText::SetButtonClick(mButtonClick); // the button class's own
+    ModalProbe* dialog = PushDialog("dialog", 0, 0, 400, 300);
+    Make<TButton>(dialog, "{ name = 'ok', x = 300, y = 250, w = 20, h = 20 }");
+    Make<TText>(dialog, "{ w = 200, h = 40, font = { 'fonts/test.mvec', 20 }, label = \"ab<a id='ok'>cd</a>\" }");
+    gLog.clear();
+    Send(kEventLeftDown, 20, 10);
+    Send(kEventLeftUp, 20, 10);
+    EXPECT_FALSE(LogHas("Command window ok")) << mLog.Text();
+    // The click message reaches the script once.
+    EXPECT_EQ(Only("script:"), std::vector<std::string>{"script:" + std::to_string(kMsgButtonPress) + ":ok"});
 }
 
 TEST_F(TextTest, HoveringALinkCapturesThePointerUntilItLeaves)
