@@ -52,6 +52,12 @@ unsigned RunEventLoop(TApplication* application)
     return handed;
 }
 
+void RegisterGameWindowTypes(TWindowManager* windows)
+{
+    if (windows)
+        windows->RegisterWindowType(TString("Slider"), &TSlider::GetCreator);
+}
+
 void GameMain(TApplication* application, const char* commandLine)
 {
     (void)commandLine;
@@ -72,8 +78,7 @@ void GameMain(TApplication* application, const char* commandLine)
         theme->Play(1);
     // From here on the screens are driven by the main script.
     if (TWindowManager* windows = application->GetWindowManager()) {
-        // The game's own window types.
-        windows->RegisterWindowType(TString("Slider"), &TSlider::GetCreator);
+        RegisterGameWindowTypes(windows);
         if (TWindowScriptHooks* script = windows->GetScript())
             script->RunFile(TString("scripts/mainloop.lua"));
     }

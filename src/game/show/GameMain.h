@@ -1,6 +1,7 @@
 #pragma once
 
 class TApplication;
+class TWindowManager;
 
 // The game's main function: sets the window title, makes the display, then
 // hands every event to the window manager until the window is closed or
@@ -15,3 +16,6 @@ unsigned RunEventLoop(TApplication* application);
 // preference (the shared slot while "curuser" is -1), 1 when unset; any
 // other value than 1 means a window.
 bool FullScreenPreferred();
+
+// Registers the game's own window types ("Slider") with the window script.
+void RegisterGameWindowTypes(TWindowManager* windows);

@@ -1,0 +1,75 @@
+-- A dialog with one of every widget: an image, push, toggle, radio, check
+-- and round (masked) buttons, text with a link, a text edit and a slider.
+-- Opened with DoModal("widgets.lua"); the close button ends it.
+
+local body = { "fonts/default.mvec", 16, Color(235, 235, 245) }
+local click, roll = "sfx/ButtonPush.ogg", "sfx/rollover.ogg"
+
+-- A push button of the standard faces with a text label.
+local function PushButton(name, x, y, label, extra)
+    local t = { name = name, x = x, y = y, w = 160, h = 40,
+        graphics = { "ui/button_normal.png", "ui/button_pressed.png", "ui/button_rollover.png" },
+        sound = click, rolloversound = roll,
+        Text{ name = "label", x = 12, y = 10, w = 136, h = 22, label = label, font = body },
+    }
+    for k, v in pairs(extra or {}) do
+        t[k] = v
+    end
+    return Button(t)
+end
+
+-- A radio button (type 2) and its caption; the buttons of one group are
+-- siblings.
+local function Radio(name, x, on)
+    return Button{ name = name, x = x, y = 0, w = 24, h = 24, type = 2, on = on,
+        graphics = { "ui/radio_off.png", "ui/radio_on.png", "ui/radio_off.png", "ui/radio_on.png" },
+        sound = click, rolloversound = roll }
+end
+
+local function Caption(name, x, y, w, label)
+    return Text{ name = name, x = x, y = y, w = w, h = 22, label = label, font = body }
+end
+
+Window{ name = "widgets", x = kCenter, y = kCenter, w = 480, h = 400,
+    Bitmap{ name = "panel", x = 0, y = 0, image = "ui/panel.png", alpha = true },
+    Text{ name = "heading", x = 20, y = 14, w = 440, h = 30, label = "Every widget",
+        font = { "fonts/bold.mvec", 22, Color(255, 220, 120) } },
+
+    PushButton("hello", 20, 56, "Say hello"),
+    Button{ name = "music", x = 196, y = 56, w = 160, h = 40, type = 1,
+        graphics = { "ui/button_normal.png", "ui/button_on.png", "ui/button_rollover.png", "ui/button_on.png" },
+        sound = click, rolloversound = roll,
+        Text{ name = "label", x = 12, y = 10, w = 136, h = 22, label = "Music", font = body },
+    },
+    Button{ name = "round", x = 396, y = 48, w = 56, h = 56,
+        graphics = { "ui/round_normal.png", "ui/round_pressed.png", "ui/round_rollover.png" },
+        mask = "ui/round_mask.png", sound = click, rolloversound = roll },
+
+    Window{ name = "difficulty", x = 20, y = 116, w = 330, h = 26,
+        BeginGroup(),
+        Radio("easy", 0, true), Caption("easy_caption", 30, 2, 78, "Easy"),
+        Radio("medium", 110), Caption("medium_caption", 140, 2, 78, "Medium"),
+        Radio("hard", 220), Caption("hard_caption", 250, 2, 78, "Hard"),
+    },
+    Button{ name = "subtitles", x = 356, y = 117, w = 24, h = 24, type = 1,
+        graphics = { "ui/check_off.png", "ui/check_on.png", "ui/check_off.png", "ui/check_on.png" },
+        sound = click, rolloversound = roll },
+    Caption("subtitles_caption", 386, 118, 80, "Subtitles"),
+
+    Text{ name = "link", x = 20, y = 160, w = 440, h = 24, font = body,
+        label = "Click <a id='hello' color='FFD040'>here</a> to say hello too." },
+    Caption("name_caption", 20, 204, 100, "Your name:"),
+    TextEdit{ name = "playername", x = 124, y = 202, w = 240, h = 26, length = 24, label = "Player",
+        font = { "fonts/default.mvec", 16, Color(255, 255, 255) } },
+    Caption("volume_caption", 20, 252, 100, "Volume:"),
+    Slider{ name = "volume", x = 124, y = 252, w = 240, h = 22,
+        railtop = "ui/slider_top.png", railmid = "ui/slider_mid.png", railbot = "ui/slider_bot.png",
+        sliderimage = "ui/slider_thumb.png", sliderrollimage = "ui/slider_thumb_roll.png" },
+    Text{ name = "status", x = 20, y = 296, w = 440, h = 24, label = "", font = body },
+
+    PushButton("close", 300, 340, "Close", { close = true }),
+}()
+
+SetCommand("hello", function()
+    SetLabel("status", "Hello, " .. GetLabel("playername") .. "!")
+end)
