@@ -35,6 +35,7 @@
 #include <utility>
 
 #include "lua.h"
+#include "platform/Numbers.h"
 #include "platform/TString.h"
 #include "script/LuaValue.h"
 #include "ui/Liveness.h"
@@ -74,17 +75,7 @@ struct TArg<float> {
 
 template <>
 struct TArg<int32_t> {
-    static int32_t Get(lua_State* L, int i)
-    {
-        double value = lua_tonumber(L, i);
-        if (std::isnan(value))
-            return 0;
-        if (value >= double(std::numeric_limits<int32_t>::max()))
-            return std::numeric_limits<int32_t>::max();
-        if (value <= double(std::numeric_limits<int32_t>::min()))
-            return std::numeric_limits<int32_t>::min();
-        return static_cast<int32_t>(value);
-    }
+    static int32_t Get(lua_State* L, int i) { return TruncateToInt32(lua_tonumber(L, i)); }
 };
 
 template <>

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/Log.h"
+#include "platform/Numbers.h"
 #include "render/Renderer.h"
 #include "render/Texture.h"
 #include "render/VertexList.h"
@@ -16,18 +17,6 @@
 namespace {
 
 constexpr int32_t kCullNone = 1;
-
-// Truncates towards zero; NaN gives 0 and the int32 range is kept.
-int32_t Trunc(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= double(std::numeric_limits<int32_t>::max()))
-        return std::numeric_limits<int32_t>::max();
-    if (value <= double(std::numeric_limits<int32_t>::min()))
-        return std::numeric_limits<int32_t>::min();
-    return int32_t(value);
-}
 
 TTextureRef LoadPiece(const TString& sliderName, const TString& file)
 {
@@ -143,9 +132,9 @@ void TSlider::PlaceThumb()
     if (!mThumb)
         return;
     if (mHorizontal)
-        mThumb->MoveTo(Trunc(double(GetWidth() - mThumb->GetWidth()) * mValue), mThumbOffset);
+        mThumb->MoveTo(TruncateToInt32(double(GetWidth() - mThumb->GetWidth()) * mValue), mThumbOffset);
     else
-        mThumb->MoveTo(mThumbOffset, Trunc(double(GetHeight() - mThumb->GetHeight()) * mValue));
+        mThumb->MoveTo(mThumbOffset, TruncateToInt32(double(GetHeight() - mThumb->GetHeight()) * mValue));
 }
 
 void TSlider::UpdateSize()
@@ -153,7 +142,7 @@ void TSlider::UpdateSize()
     int32_t thickness = 0;
     for (const TTextureRef* piece : {&mRailTop, &mRailMiddle, &mRailBottom})
         if (*piece)
-            thickness = std::max(thickness, Trunc(double((*piece)->GetWidth()) * mScale));
+            thickness = std::max(thickness, TruncateToInt32(double((*piece)->GetWidth()) * mScale));
     if (mThumb) {
         const int64_t across = std::llabs(int64_t(mThumbOffset)) +
                                (mHorizontal ? mThumb->GetHeight() : mThumb->GetWidth());

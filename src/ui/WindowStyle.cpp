@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "platform/Log.h"
+#include "platform/Numbers.h"
 
 namespace {
 
@@ -35,17 +36,6 @@ int LookupInChain(lua_State* L)
             return 0;
         lua_replace(L, 1);
     }
-}
-
-int32_t TruncateToInt(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= double(std::numeric_limits<int32_t>::max()))
-        return std::numeric_limits<int32_t>::max();
-    if (value <= double(std::numeric_limits<int32_t>::min()))
-        return std::numeric_limits<int32_t>::min();
-    return int32_t(value);
 }
 
 } // namespace
@@ -93,7 +83,7 @@ double TWindowStyle::GetNumber(const TString& key, double def) const
 
 int32_t TWindowStyle::GetInt(const TString& key, int32_t def) const
 {
-    return TruncateToInt(GetNumber(key, def));
+    return TruncateToInt32(GetNumber(key, def));
 }
 
 TString TWindowStyle::GetString(const TString& key, const TString& def) const

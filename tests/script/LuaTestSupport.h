@@ -57,6 +57,21 @@ inline std::string DescribeLuaValue(lua_State* L, int idx)
 }
 
 // Runs one case in a fresh state and checks it.
+// Runs code in L and gives its results joined by "," (DescribeLuaValue), or
+// "error: " and the message; the stack is left as found.
+inline std::string EvalLua(lua_State* L, const char* code)
+{
+    std::string error;
+    int top = lua_gettop(L);
+    if (!RunLuaString(L, code, LUA_MULTRET, error))
+        return "error: " + error;
+    std::string text;
+    for (int i = top + 1; i <= lua_gettop(L); ++i)
+        text += (i > top + 1 ? "," : "") + DescribeLuaValue(L, i);
+    lua_settop(L, top);
+    return text;
+}
+
 inline void CheckLuaCase(const LuaCase& c)
 {
     SCOPED_TRACE(c.code);

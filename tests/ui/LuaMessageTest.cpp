@@ -34,18 +34,7 @@ protected:
 
     int Live() const { return int(TMessage::LiveCount()) - int(mLiveAtStart); }
     void Collect() { lua_gc(L, LUA_GCCOLLECT, 0); }
-    std::string Eval(const char* code)
-    {
-        std::string error;
-        int top = lua_gettop(L);
-        if (!RunLuaString(L, code, LUA_MULTRET, error))
-            return "error: " + error;
-        std::string text;
-        for (int i = top + 1; i <= lua_gettop(L); ++i)
-            text += (i > top + 1 ? "," : "") + DescribeLuaValue(L, i);
-        lua_settop(L, top);
-        return text;
-    }
+    std::string Eval(const char* code) { return EvalLua(L, code); }
 
     TTempFolder mTemp{"luamessage"};
     TLogCapture mLog{mTemp.File("log")};

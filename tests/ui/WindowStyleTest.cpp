@@ -38,18 +38,7 @@ protected:
         std::string error;
         ASSERT_TRUE(RunLuaString(L, code, 0, error)) << error;
     }
-    std::string Eval(const char* code)
-    {
-        std::string error;
-        int top = lua_gettop(L);
-        if (!RunLuaString(L, code, LUA_MULTRET, error))
-            return "error: " + error;
-        std::string text;
-        for (int i = top + 1; i <= lua_gettop(L); ++i)
-            text += (i > top + 1 ? "," : "") + DescribeLuaValue(L, i);
-        lua_settop(L, top);
-        return text;
-    }
+    std::string Eval(const char* code) { return EvalLua(L, code); }
 
     static std::string Read(const TWindowStyle& style, const std::string& getter, const TString& key)
     {

@@ -1,0 +1,17 @@
+#pragma once
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+// A number truncated toward zero into the int32 range (saturating); NaN
+// gives 0.
+inline int32_t TruncateToInt32(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= double(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    if (value <= double(std::numeric_limits<int32_t>::min()))
+        return std::numeric_limits<int32_t>::min();
+    return int32_t(value);
+}
