@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench-timing.h"
 #include "platform/AssetNames.h"
 #include "render/ImageDecode.h"
 #include "support/ImageWriter.h"
@@ -24,20 +25,6 @@ namespace {
 constexpr uint32_t kSide = 1024;
 
 using Bytes = std::vector<uint8_t>;
-
-double NowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
-}
 
 // Smooth shading, a few hard edges and some grain, as in a photograph.
 Bytes PhotoLike()

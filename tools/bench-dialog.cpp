@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench-timing.h"
 #include "platform/Log.h"
 #include "platform/PlatformEvent.h"
 #include "ui/ModalWindow.h"
@@ -42,20 +43,6 @@ function BenchDialog()
     DoPopModal(id)
 end
 )";
-
-double NowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
-}
 
 // Runs the pending deletions (an event that does nothing else) and hands
 // the closing messages on (to the script, which queues them).

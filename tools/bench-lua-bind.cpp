@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench-timing.h"
 #include "script/LuaState.h"
 #include "ui/LuaBinding.h"
 
@@ -40,20 +41,6 @@ int PlainAdd(lua_State* L)
 {
     lua_pushnumber(L, gPlain.Add(static_cast<int32_t>(lua_tonumber(L, 1))));
     return 1;
-}
-
-double NowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
 }
 
 // Milliseconds for the loop over the global `name`; negative on failure.

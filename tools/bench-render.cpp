@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench-timing.h"
 #include "os/gfx/GfxDisplay.h"
 #include "os/gfx/GfxMessageBox.h"
 #include "os/system/Memory.h"
@@ -35,13 +36,6 @@ double Now(clockid_t clock)
     timespec t;
     clock_gettime(clock, &t);
     return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
 }
 
 struct Result {

@@ -30,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench-timing.h"
 #include "os/audio/AudioDevice.h"
 #include "platform/AssetManager.h"
 #include "platform/AssetNames.h"
@@ -75,13 +76,6 @@ double Wall()
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
 }
 
 // The eight sounds, created and each played once; empty with a message when

@@ -27,6 +27,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench-timing.h"
 #include "bench-page.h"
 #include "os/gfx/GfxDisplay.h"
 #include "os/gfx/GfxMessageBox.h"
@@ -55,13 +56,6 @@ double Now()
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
 }
 
 std::vector<uint8_t> ReadFile(const char* path)

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench-timing.h"
 #include "platform/AssetNames.h"
 #include "render/FontCache.h"
 #include "render/TextLayout.h"
@@ -18,13 +19,6 @@
 #include "bench-page.h"
 
 namespace {
-
-double NowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
 
 std::vector<uint8_t> ReadFile(const char* path)
 {

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench-timing.h"
 #include "app/AppText.h"
 #include "platform/AssetNames.h"
 #include "platform/PlatformEvent.h"
@@ -42,20 +43,6 @@ uint32_t gClock = 0;
 uint32_t SteppingClock()
 {
     return gClock += 1000;
-}
-
-double NowMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
 }
 
 // The files stay registered (and their bytes alive) until the end.
