@@ -2,8 +2,8 @@
 """Generates the widget textures into a folder (the build's assets/ui):
 button faces for the normal, pressed, rollover and on states, check box and
 radio button pairs, slider rail pieces (top, middle, bottom) and thumb
-(normal, roll), a round button's faces with its mask, and a panel
-background. Edges are anti-aliased from the distance to each shape.
+(normal, roll), a round button's faces with its mask, a panel background
+and the title screen's opaque backdrop. Edges are anti-aliased from the distance to each shape.
 
 Deterministic: the same bytes on every run.
 """
@@ -205,9 +205,26 @@ def panel():
     return {"panel.png": image(w, h, shade)}
 
 
+def title_backdrop():
+    """The whole 800 x 600 title screen, opaque: a studio-blue ground lit by
+    a soft spotlight from above, with a thin gold rule under the title."""
+    w, h = 800, 600
+
+    def shade(x, y):
+        colour = mix((30, 40, 90), (8, 10, 28), y / float(h - 1))
+        # The spotlight: an ellipse of light around the title.
+        d = math.hypot((x + 0.5 - w / 2.0) / 360.0, (y + 0.5 - 220.0) / 200.0)
+        colour = mix(colour, (70, 90, 170), clamp(1.0 - d) ** 2)
+        # The rule: 2 pixels high, fading out towards its ends.
+        if 318 <= y < 320:
+            colour = mix(colour, (200, 170, 80), clamp(1.0 - abs(x + 0.5 - w / 2.0) / 220.0))
+        return colour, 1.0
+    return {"title_backdrop.png": image(w, h, shade)}
+
+
 def all_textures():
     textures = {}
-    for group in (buttons, toggles, sliders, round_buttons, panel):
+    for group in (buttons, toggles, sliders, round_buttons, panel, title_backdrop):
         textures.update(group())
     return textures
 

@@ -7,7 +7,7 @@ set(ui_texture_names
   check_off check_on radio_off radio_on
   slider_top slider_mid slider_bot slider_thumb slider_thumb_roll
   round_normal round_pressed round_rollover round_mask
-  panel)
+  panel title_backdrop)
 set(ui_texture_files)
 foreach(name ${ui_texture_names})
   list(APPEND ui_texture_files ${CMAKE_BINARY_DIR}/assets/ui/${name}.png)

@@ -26,7 +26,7 @@ protected:
         for (const char* name : {"script_nested.lua", "script_closes.lua", "script_waits.lua", "script_syntax.lua",
                                  "script_runtime.lua"})
             AddFixture(name);
-        mScript = std::make_unique<TWindowScript>();
+        mScript = std::make_unique<TWindowScript>(mScriptHost);
         mManager->Init(mScript.get());
     }
     void TearDown() override
@@ -95,6 +95,8 @@ protected:
     TTempFolder mTemp{"windowscript"};
     TLogCapture mLog{mTemp.File("log")};
     const std::string mRoot = mTemp.Path();
+    // The script's host, when a fixture sets one before SetUp.
+    TWindowScriptHost* mScriptHost = nullptr;
     std::unique_ptr<TWindowScript> mScript;
 
 private:

@@ -1,10 +1,12 @@
 // The game's main script (assets/scripts/mainloop.lua) run by the window
 // script without a display: the title layer comes up, a key on it opens the
 // widgets dialog (assets/widgets.lua, drawn with the textures the build
-// makes), and that dialog's close button brings the title back.
+// makes), and that dialog's close button brings the title back. Labels go
+// through the game's string table, as in the game.
 #include <gtest/gtest.h>
 
 #include "game/show/GameMain.h"
+#include "platform/StringTable.h"
 #include "ui/Button.h"
 #include "ui/Image.h"
 #include "ui/Slider.h"
@@ -18,12 +20,27 @@ const char* const kUiTextures[] = {
     "button_normal", "button_pressed", "button_rollover", "button_on", "check_off", "check_on",
     "radio_off", "radio_on", "slider_top", "slider_mid", "slider_bot", "slider_thumb",
     "slider_thumb_roll", "round_normal", "round_pressed", "round_rollover", "round_mask", "panel",
+    "title_backdrop",
+};
+
+// Labels from the game's own string table (assets/strings.xml).
+class StringTableHost : public TWindowScriptHost {
+public:
+    TStringTable table;
+    bool StringToClipboard(const TString&) override { return false; }
+    TString GetString(const TString& key, const TString args[5]) override
+    {
+        TString text;
+        table.GetString(text, key, args[0], args[1], args[2], args[3], args[4]);
+        return text;
+    }
 };
 
 class MainScriptTest : public uitest::WindowScriptFixture {
 protected:
     void SetUp() override
     {
+        mScriptHost = &mStrings;
         WindowScriptFixture::SetUp();
         RegisterGameWindowTypes(mManager.get());
         // Under the names the game opens them by: the main script as an
@@ -33,6 +50,9 @@ protected:
         AddGameAsset("assets/widgets.lua", std::string(QUILLORY_SOURCE_DIR) + "/assets/widgets.lua");
         for (const char* name : kUiTextures)
             AddGameAsset(std::string("ui/") + name + ".png", std::string(QUILLORY_ASSET_DIR) + "/ui/" + name + ".png");
+        AddGameAsset("strings.xml", std::string(QUILLORY_SOURCE_DIR) + "/assets/strings.xml");
+        ASSERT_TRUE(mStrings.table.Load(TString("strings.xml")));
+        mManager->SetTranslateLabels(true);
     }
 
     void AddGameAsset(const std::string& name, const std::string& path)
@@ -68,6 +88,7 @@ protected:
     }
 
     std::vector<std::unique_ptr<std::string>> mAssets;
+    StringTableHost mStrings;
 };
 
 TEST_F(MainScriptTest, TitleLayerStaysUntilAKeyOrAClick)
@@ -77,6 +98,15 @@ TEST_F(MainScriptTest, TitleLayerStaysUntilAKeyOrAClick)
     ASSERT_TRUE(mScript->IsWaiting());
     EXPECT_EQ(Eval("GetWindowDepth()"), std::to_string(depthBefore + 1));
     ASSERT_NE(Find("title"), nullptr);
+    // An opaque picture under everything, so nothing of a closed dialog
+    // stays on the screen; the name and the prompt from the string table.
+    TImage* backdrop = TWindow::Cast<TImage>(Find("backdrop"));
+    ASSERT_NE(backdrop, nullptr);
+    EXPECT_EQ(backdrop->GetWidth(), 800);
+    EXPECT_EQ(backdrop->GetHeight(), 600);
+    EXPECT_NE(backdrop->GetTexture(), nullptr);
+    EXPECT_EQ(Eval("GetLabel('name')"), "Quillory");
+    EXPECT_EQ(Eval("GetLabel('prompt')").rfind("Press any key", 0), 0u);
 
     // Time and idle passes alone leave it up.
     for (int i = 0; i < 5; ++i) {
@@ -119,6 +149,12 @@ TEST_F(MainScriptTest, WidgetsDialogHasEveryWidgetAndItsCloseButtonReturnsToTheT
     EXPECT_TRUE(volume->IsHorizontal());
     EXPECT_EQ(volume->GetHeight(), 22); // the thumb across the 12-pixel rail
     EXPECT_TRUE(TWindow::Cast<TButton>(Find("easy"))->IsOn());
+    // Every label is the string table's text.
+    EXPECT_EQ(Eval("GetLabel('heading')"), "Every widget");
+    EXPECT_EQ(Eval("GetLabel('close')"), "Close");
+    // A text edit's text is the player's, never translated.
+    EXPECT_EQ(Eval("GetLabel('playername')"), "Player");
+    EXPECT_FALSE(LogHas("Missing string")) << mLog.Text();
 
     // The widgets answer: a radio switches its group, the slider drags,
     // the name typed in shows in the hello button's greeting.
