@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <vector>
 
 #include "app/EventPump.h"
 #include "app/HostBridge.h"
@@ -67,6 +68,14 @@ public:
             strings->GetString(text, key, args[0], args[1], args[2], args[3], args[4]);
         return text;
     }
+    bool OpenURL(const TString& url) override { return mApp->OpenURL(url); }
+    bool IsCursorShown() const override { return mApp->IsCursorShown(); }
+    void ShowCursor(bool show) override { mApp->ShowCursor(show); }
+    void GetFlashLabels(std::vector<TString>& labels) override
+    {
+        if (TStringTable* strings = mApp->GetStringTable())
+            strings->GetFlashLabels(labels);
+    }
 
 private:
     TPlatformApp* mApp;
@@ -96,6 +105,10 @@ TApplication::TApplication(TPlatformApp* app)
     if (windows) {
         windows->SetHost(mWindowHost.get());
         TWindowScript* script = tasks ? new TWindowScript(mScriptHost.get()) : nullptr;
+        // No movie control exists here: movies never start, splashes show
+        // their pictures.
+        if (script)
+            script->SetMovieControlFactory(&MakeNullMovieControl);
         windows->Init(script);
         if (script)
             tasks->Add(script);

@@ -145,7 +145,8 @@ void TWindowManager::HandleEvent(const TPlatformEvent& event)
     case kEventLeftUp:
     case kEventMouseMove:
     case kEventHover:
-        RoutePointer(event);
+        if (!mInputCovered)
+            RoutePointer(event);
         DispatchMessages();
         break;
     case kEventMouseLeave:

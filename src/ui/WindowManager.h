@@ -100,6 +100,10 @@ public:
     bool IsMoviePlaying() const { return mMoviePlaying; }
     void SetMovieInput(bool on) { mMovieInput = on; }
     bool IsMovieInput() const { return mMovieInput; }
+    // While a movie covers the main window, pointer events reach no window
+    // (keys still go to the focus window).
+    void SetInputCovered(bool on) { mInputCovered = on; }
+    bool IsInputCovered() const { return mInputCovered; }
 
     // Modal stack (owned).
     void SetRootWindow(TModalWindow* window);
@@ -170,6 +174,7 @@ private:
     std::vector<TWindow*> mOverlays;
     std::atomic<bool> mMoviePlaying{false};
     std::atomic<bool> mMovieInput{false};
+    bool mInputCovered = false;
     bool mTopModalOnly = false;
     bool mNeedsRedraw = true;
     bool mOutlineHover = false;

@@ -34,8 +34,47 @@ TWindowScript::TWindowScript(TWindowScriptHost* host)
 
 TWindowScript::~TWindowScript()
 {
+    mMovie.reset();
     mTypes.Clear();
     mParents.clear();
+}
+
+bool TWindowScriptHost::OpenURL(const TString& url)
+{
+    WriteLog("No opener for web addresses; %s not opened", url.c_str());
+    return false;
+}
+
+TString TWindowScriptHost::GetText(const TString& label)
+{
+    const TString args[5];
+    return GetString(label, args);
+}
+
+// ---------------------------------------------------------------- movies
+
+bool TWindowScript::StartMovie(const TString& file, bool translate, bool allowInput)
+{
+    if (file.IsEmpty()) {
+        WriteLog("StartMovie: no file named");
+        return false;
+    }
+    mMovie.reset();
+    auto player = std::make_unique<TFlashPlayer>(mMovieControls ? mMovieControls() : MakeNullMovieControl(), mHost);
+    if (!player->Start(file, translate, allowInput))
+        return false;
+    mMovie = std::move(player);
+    return true;
+}
+
+bool TWindowScript::IsMoviePlaying()
+{
+    return mMovie && mMovie->IsPlaying();
+}
+
+void TWindowScript::StopMovie()
+{
+    mMovie.reset();
 }
 
 // ---------------------------------------------------------------- parent stack

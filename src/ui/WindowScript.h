@@ -9,6 +9,7 @@
 
 #include "platform/TString.h"
 #include "script/Script.h"
+#include "ui/FlashPlayer.h"
 #include "ui/Liveness.h"
 #include "ui/Message.h"
 #include "ui/WindowScriptHooks.h"
@@ -19,14 +20,24 @@ class TWindow;
 class TWindowScriptNatives;
 
 // Application services the scripts reach that live above the window layer.
-class TWindowScriptHost {
+// The movie player's needs come with it (defaults: a cursor that stays as it
+// is, labels through GetString, no "FLASH_" labels).
+class TWindowScriptHost : public TMoviePlayerHost {
 public:
-    virtual ~TWindowScriptHost() = default;
+    ~TWindowScriptHost() override = default;
     virtual bool StringToClipboard(const TString& text) = 0;
     // The string table's text of `key` with "%1%" .. "%5%" replaced.
     virtual TString GetString(const TString& key, const TString args[5]) = 0;
     // The clipboard text in 8-bit characters, those it cannot hold left out.
     virtual TString GetClipboardString() { return TString(); }
+    // Opens a web address with the program's opener (never a shell); false
+    // when nothing was started.
+    virtual bool OpenURL(const TString& url);
+
+    bool IsCursorShown() const override { return true; }
+    void ShowCursor(bool show) override { (void)show; }
+    TString GetText(const TString& label) override;
+    void GetFlashLabels(std::vector<TString>& labels) override { (void)labels; }
 };
 
 // Told of every window the dialog builder makes.
@@ -88,6 +99,16 @@ public:
     }
     void SetReturnValue(const TString& value) override;
 
+    // Movies. StartMovie: false for an empty name or when the movie does
+    // not start; a movie still showing is stopped first. IsMoviePlaying:
+    // false without a movie. StopMovie stops and frees the movie, if any.
+    bool StartMovie(const TString& file, bool translate, bool allowInput);
+    bool IsMoviePlaying();
+    void StopMovie();
+    TFlashPlayer* GetMoviePlayer() const { return mMovie.get(); }
+    // Makes the control of each start; null: the null control (no movies).
+    void SetMovieControlFactory(TMovieControlFactory factory) { mMovieControls = std::move(factory); }
+
     int32_t GetWaitingState() const { return mWaitingState; }
     void SetWaitingState(int32_t state) { mWaitingState = state; }
 
@@ -125,4 +146,6 @@ private:
     TWindowCreationObserver* mObserver = nullptr;
     bool mTranslateLabels = false;
     std::unique_ptr<TWindowScriptNatives> mNatives;
+    TMovieControlFactory mMovieControls;
+    std::unique_ptr<TFlashPlayer> mMovie;
 };

@@ -390,15 +390,17 @@ TString TWindowScriptNatives::GetString(const TString& key, const TString& a1, c
 
 // ---------------------------------------------------------------- movies
 
-bool TWindowScriptNatives::StartMovie(const TString& file, bool, bool)
+bool TWindowScriptNatives::StartMovie(const TString& file, bool translate, bool allowInput)
 {
-    WriteLog("StartMovie %s: no movie player on this platform", file.c_str());
-    return false;
+    return mScript.StartMovie(file, translate, allowInput);
 }
 
 bool TWindowScriptNatives::IsMoviePlaying()
 {
-    return false;
+    return mScript.IsMoviePlaying();
 }
 
-void TWindowScriptNatives::StopMovie() {}
+void TWindowScriptNatives::StopMovie()
+{
+    mScript.StopMovie();
+}

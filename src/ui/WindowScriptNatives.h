@@ -66,7 +66,7 @@ public:
     TString GetString(const TString& key, const TString& a1, const TString& a2, const TString& a3,
                       const TString& a4, const TString& a5);
 
-    // Movies: no player exists on this platform.
+    // Movies, played by the window script's player.
     bool StartMovie(const TString& file, bool translate, bool allowInput);
     bool IsMoviePlaying();
     void StopMovie();
