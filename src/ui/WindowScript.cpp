@@ -12,6 +12,7 @@
 #include "ui/Window.h"
 #include "ui/WindowScriptNatives.h"
 #include "ui/WindowStyle.h"
+#include "ui/XSellWindow.h"
 
 TWindowScript::TWindowScript(TWindowScriptHost* host)
     : mHost(host), mNatives(std::make_unique<TWindowScriptNatives>(*this))
@@ -26,6 +27,7 @@ TWindowScript::TWindowScript(TWindowScriptHost* host)
     RegisterWindowType("Button", &TButton::GetCreator);
     RegisterWindowType("Text", &TText::GetCreator);
     RegisterWindowType("TextEdit", &TTextEdit::GetCreator);
+    RegisterWindowType("XSellWindow", &TXSellWindow::GetCreator);
     LuaRegisterMessageMetatable(L);
     std::string error;
     if (!RunDialogLibrary(L, error))
