@@ -182,3 +182,8 @@ void ResetHostBridge()
 {
     gBridge = TBridgeState();
 }
+
+void SetHostWindow(OsWindow window)
+{
+    gBridge.hostWindow = window;
+}

@@ -49,7 +49,10 @@ OsWindow GetHostWindow();
 // Whether the bridge has silenced the sound.
 bool IsHostMuted();
 
-// Tests: the clock for pause times (null: OsTimeMs) and a reset of all
-// bridge state to its start values.
+// Tests: the clock for pause times (null: OsTimeMs), a reset of all bridge
+// state to its start values, and a window that stands in for the host (the
+// stand-in window layer has no parent windows, so RecordParentWindow always
+// records none).
 void SetHostBridgeClock(uint32_t (*clock)());
 void ResetHostBridge();
+void SetHostWindow(OsWindow window);
