@@ -21,6 +21,7 @@
 #include "platform/StringTable.h"
 #include "platform/TaskList.h"
 #include "platform/Version.h"
+#include "render/Model.h"
 #include "render/Texture.h"
 #include "sound/SoundManager.h"
 #include "ui/WindowManager.h"
@@ -113,6 +114,7 @@ TPlatformApp::TPlatformApp(const char* commandLine, int32_t, bool allowMultiple)
     mAssetManager = new TAssetManager();
     SetAssetManager(mAssetManager);
     RegisterTextureAssetLoader();
+    RegisterModelAssetLoader();
     mStringTable = new TStringTable();
 
     SetCommandLineText(commandLine ? commandLine : "");
