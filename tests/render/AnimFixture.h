@@ -10,6 +10,7 @@
 #include "DisplayFixture.h"
 #include "render/AnimatedTexture.h"
 #include "render/Renderer.h"
+#include "render/TestTexture.h"
 #include "render/TextureData.h"
 #include "support/AnmWriter.h"
 #include "support/HeadlessDisplay.h"

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "platform/AssetManager.h"
+#include "support/ImageWriter.h"
 
 namespace {
 
@@ -496,6 +497,59 @@ TEST_F(AnimatedTextureTest, TexturesAreSharedByDescriptionImageAndMask)
     loads.clear();
     EXPECT_TRUE(TAnimatedTexture::Get("anim/walk"));
     EXPECT_EQ(loads.size(), 1u);
+}
+
+TEST_F(AnimatedTextureTest, ADeviceRestoreLoadsTheSheetAgainFromWhereItCame)
+{
+    sheets.erase("anim/sheet.png"); // only the bare name loads
+    AddFile("anim/walk.xml", kGoodXml);
+    TAnimatedTextureRef walk = TAnimatedTexture::Get("anim/walk");
+    ASSERT_TRUE(walk);
+    walk->SetFrame(2);
+    ASSERT_NE(TestTextureData(walk)->GetSurface(), nullptr);
+
+    assets->ReleaseAll();
+    EXPECT_EQ(TestTextureData(walk)->GetSurface(), nullptr);
+    loads.clear();
+    platform->RestoreAssets();
+    EXPECT_EQ(loads, std::vector<std::string>{"sheet.png|"});
+    ASSERT_NE(TestTextureData(walk)->GetSurface(), nullptr);
+    EXPECT_EQ(walk->GetFrame(), 2) << "the current frame survives";
+    EXPECT_EQ(walk->GetWidth(), 8u);
+}
+
+TEST_F(AnimatedTextureTest, ASheetAndItsMaskDecodeWithTheMasksRedAsAlpha)
+{
+    SetTextureLoader(nullptr); // the image decoders
+    // An 8 x 4 sheet: frame 0 red, frame 1 green; the mask's red channel
+    // 0x40 over frame 0 and 0xC0 over frame 1.
+    TPngSpec sheet, mask;
+    sheet.width = mask.width = 8;
+    sheet.height = mask.height = 4;
+    for (uint32_t y = 0; y < 4; ++y) {
+        for (uint32_t x = 0; x < 8; ++x) {
+            const bool left = x < 4;
+            sheet.rows.insert(sheet.rows.end(), {uint8_t(left ? 255 : 0), uint8_t(left ? 0 : 255), 0});
+            mask.rows.insert(mask.rows.end(), {uint8_t(left ? 0x40 : 0xC0), 0, 0});
+        }
+    }
+    const std::vector<uint8_t> sheetPng = MakePng(sheet), maskPng = MakePng(mask);
+    ASSERT_FALSE(sheetPng.empty() || maskPng.empty());
+    AddFile("anim/real/sheet.png", std::string(sheetPng.begin(), sheetPng.end()));
+    AddFile("anim/real/mask.png", std::string(maskPng.begin(), maskPng.end()));
+    AddFile("anim/real/run.xml", R"(<sequence><img name="sheet.png" mask="mask.png"/>
+        <framelist><frame w="4" h="4"/><frame x="4" w="4" h="4"/></framelist></sequence>)");
+
+    TAnimatedTextureRef texture = TAnimatedTexture::Get("anim/real/run");
+    ASSERT_TRUE(texture);
+    EXPECT_TRUE(texture->HasAlpha());
+    EXPECT_STREQ(texture->GetData()->mFileName.c_str(), "anim/real/sheet.png");
+    uint32_t* pixels = nullptr;
+    uint32_t pitch = 0;
+    ASSERT_TRUE(texture->Lock(pixels, pitch));
+    EXPECT_EQ(pixels[1 * pitch + 1], 0x40FF0000u);
+    EXPECT_EQ(pixels[3 * pitch + 6], 0xC000FF00u);
+    texture->Unlock();
 }
 
 } // namespace
