@@ -1,8 +1,8 @@
 #include "game/show/GameMain.h"
 
 #include "app/Application.h"
-#include "os/system/Time.h"
-#include "platform/Log.h"
+#include "game/show/GameLoop.h"
+#include "game/show/GameSingletons.h"
 #include "platform/PlatformEvent.h"
 #include "platform/Prefs.h"
 #include "platform/Settings.h"
@@ -31,27 +31,6 @@ bool FullScreenPreferred()
     return prefs.GetInt(TString("fullscreen"), 1, user) == 1;
 }
 
-unsigned RunEventLoop(TApplication* application)
-{
-    unsigned handed = 0;
-    bool idleSeen = false;
-    TPlatformEvent event;
-    application->GetEvent(event);
-    while (event.type != kEventQuit && event.type != kEventClose) {
-        if (event.type == kEventIdle && !idleSeen) {
-            // On the monotonic clock, so that start-up can be timed from outside.
-            WriteLog("First idle event at %u ms", OsTimeMs());
-            idleSeen = true;
-        }
-        if (TWindowManager* windows = application->GetWindowManager()) {
-            windows->HandleEvent(event);
-            ++handed;
-        }
-        application->GetEvent(event);
-    }
-    return handed;
-}
-
 void RegisterGameWindowTypes(TWindowManager* windows)
 {
     if (windows)
@@ -77,12 +56,21 @@ void GameMain(TApplication* application, const char* commandLine)
     if (theme)
         theme->Play(1);
     // From here on the screens are driven by the main script.
-    if (TWindowManager* windows = application->GetWindowManager()) {
+    TWindowManager* windows = application->GetWindowManager();
+    if (windows) {
         RegisterGameWindowTypes(windows);
         if (TWindowScriptHooks* script = windows->GetScript())
             script->RunFile(TString("scripts/mainloop.lua"));
     }
-    RunEventLoop(application);
+
+    TGameLoop loop(windows);
+    loop.Start();
+    TPlatformEvent event;
+    application->GetEvent(event);
+    while (loop.Handle(event))
+        application->GetEvent(event);
+
     if (theme)
         theme->StopAll();
+    DestroyGameSingletons();
 }

@@ -1,0 +1,71 @@
+#include "game/show/GameLoop.h"
+
+#include "os/system/Time.h"
+#include "platform/Log.h"
+#include "render/AnimatedTexture.h"
+#include "ui/ModalWindow.h"
+#include "ui/WindowManager.h"
+
+TGameLoop::TGameLoop(TWindowManager* windows) : mWindows(windows) {}
+
+TGameLoop::~TGameLoop() = default;
+
+void TGameLoop::Start()
+{
+    mLogo = TAnimatedTexture::Get(TString(kLogoName));
+    if (mLogo)
+        mLogo->SetFrame(kLogoRestFrame);
+    else
+        WriteLog("No studio logo \"%s\": the pedestal screen stays dark", kLogoName);
+    mClock.Start();
+}
+
+int32_t TGameLoop::LogoFrameAt(uint32_t clockMs) const
+{
+    const int32_t count = mLogo ? mLogo->GetFrameCount() : 0;
+    if (count <= 0)
+        return -1;
+    // In 32-bit signed arithmetic, the quotient truncated toward zero.
+    const int32_t frame = int32_t(clockMs * uint32_t(kLogoFramesPerSecond)) / 1000;
+    const int32_t wrapped = frame % count;
+    return wrapped < 0 ? wrapped + count : wrapped;
+}
+
+void TGameLoop::OnActivate(bool active)
+{
+    if (!mWindows)
+        return;
+    TModalWindow* top = mWindows->GetTopModal();
+    if (!top)
+        return;
+    if (active)
+        top->GetClock().Start();
+    else
+        top->GetClock().Pause();
+}
+
+bool TGameLoop::Handle(const TPlatformEvent& event)
+{
+    switch (event.type) {
+    case kEventQuit:
+    case kEventClose:
+        return false;
+    case kEventIdle:
+        if (!mIdleSeen) {
+            // On the monotonic clock, so that start-up can be timed from outside.
+            WriteLog("First idle event at %u ms", OsTimeMs());
+            mIdleSeen = true;
+        }
+        break;
+    case kEventActivate:
+        OnActivate(event.param == 1);
+        break;
+    default:
+        break;
+    }
+    if (mWindows) {
+        mWindows->HandleEvent(event);
+        ++mHanded;
+    }
+    return true;
+}
