@@ -6,6 +6,8 @@
 
 #include "EventFakes.h"
 #include "EventTestSupport.h"
+#include "game/show/event/CoreEvents.h"
+#include "game/show/event/EventTrigger.h"
 #include "game/show/event/WindowEvents.h"
 #include "ui/ManagerTestSupport.h"
 
@@ -41,6 +43,33 @@ protected:
 
     TWindow* mStage = nullptr;
 };
+
+TEST_F(WindowEvents, APassThatStartsSomethingAsksForAFrame)
+{
+    // A list of its own: the frames drawn here run no event passes.
+    TTaskList tasks;
+    KEvent::EventTrigger* trigger = KEvent::InstallEventTrigger(tasks);
+    auto drawn = [this] {
+        uitest::gNow += 20;
+        mManager->Frame();
+        ASSERT_FALSE(mManager->NeedsRedraw());
+    };
+    drawn();
+    tasks.RunAll(kPassIdle);
+    EXPECT_FALSE(mManager->NeedsRedraw()) << "nothing started";
+    KEvent::MakeDummy()->Then(KEvent::MakeWaitTime(5));
+    tasks.RunAll(kPassIdle);
+    EXPECT_TRUE(mManager->NeedsRedraw());
+    drawn();
+    tasks.RunAll(kPassIdle);
+    EXPECT_TRUE(mManager->NeedsRedraw()) << "the wait started";
+    drawn();
+    tasks.RunAll(kPassIdle);
+    tasks.RunAll(kPassIdle);
+    EXPECT_FALSE(mManager->NeedsRedraw()) << "the wait ended; nothing started";
+    EXPECT_EQ(KEvent::EventManager::Instance()->GetCount(), 0u);
+    delete trigger;
+}
 
 TEST_F(WindowEvents, ShowWaitAndCloseAWindow)
 {
