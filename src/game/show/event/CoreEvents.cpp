@@ -68,8 +68,8 @@ void eWrapper::Start()
 
 void eWrapper::SkipBackwards(const std::shared_ptr<Event>& event, std::unordered_set<Event*>& seen)
 {
-    // Each event once: a linked cycle or a wide fan-in cannot make the walk
-    // endless.
+    // Each event once: a wide fan-in cannot make the walk explode, nor a
+    // linked cycle endless.
     if (!event || !seen.insert(event.get()).second)
         return;
     if (event != mFirst) {

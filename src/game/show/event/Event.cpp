@@ -7,11 +7,12 @@ namespace KEvent {
 
 namespace {
 
-int32_t gNextId = 0;
+// Unsigned: wrapping after 2^32 events is defined.
+uint32_t gNextId = 0;
 
 } // namespace
 
-Event::Event() : mName("<Unamed>"), mId(gNextId++)
+Event::Event() : mName("<Unamed>"), mId(int32_t(gNextId++))
 {
 }
 
@@ -19,7 +20,7 @@ Event::~Event() = default;
 
 int32_t Event::PeekNextId()
 {
-    return gNextId;
+    return int32_t(gNextId);
 }
 
 void Event::Register()
