@@ -74,6 +74,15 @@ TEST_F(CoreEvents, WrapperStandsForTheWholeChain)
     EXPECT_TRUE(wrapper->IsFinished());
     Pass();
     EXPECT_EQ(Only("start"), (Strings{"1:gate", "3:a", "4:b", "5:c", "7:after"}));
+
+    // Around a single event: waits for it.
+    auto single = Instant("single");
+    auto around = KEvent::MakeWrapper(single, single);
+    Pass();
+    EXPECT_TRUE(single->IsFinished());
+    EXPECT_FALSE(around->IsStarted());
+    Pass();
+    EXPECT_TRUE(around->IsFinished());
 }
 
 TEST_F(CoreEvents, SkippingAWrapperSkipsItsChainBackwards)
