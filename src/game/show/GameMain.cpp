@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "game/show/GameLoop.h"
 #include "game/show/GameSingletons.h"
+#include "game/show/event/EventTrigger.h"
 #include "platform/PlatformEvent.h"
 #include "platform/Prefs.h"
 #include "platform/Settings.h"
@@ -63,6 +64,11 @@ void GameMain(TApplication* application, const char* commandLine)
             script->RunFile(TString("scripts/mainloop.lua"));
     }
 
+    // Every drawn frame runs an event pass.
+    std::unique_ptr<KEvent::EventTrigger> trigger;
+    if (TTaskList* tasks = application->GetTaskList())
+        trigger.reset(KEvent::InstallEventTrigger(*tasks));
+
     TGameLoop loop(windows);
     loop.Start();
     TPlatformEvent event;
@@ -70,6 +76,7 @@ void GameMain(TApplication* application, const char* commandLine)
     while (loop.Handle(event))
         application->GetEvent(event);
 
+    trigger.reset();
     if (theme)
         theme->StopAll();
     DestroyGameSingletons();

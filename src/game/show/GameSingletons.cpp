@@ -1,6 +1,7 @@
 #include "game/show/GameSingletons.h"
 
 #include "game/show/MTRandom.h"
+#include "game/show/event/EventManager.h"
 
 const std::vector<TGameSingleton>& GameSingletons()
 {
@@ -10,6 +11,7 @@ const std::vector<TGameSingleton>& GameSingletons()
     // the material table, the camera animator, the scene-load holder, the
     // random source, the classmates, the game settings.
     static const std::vector<TGameSingleton> table = {
+        {"EventManager", &KEvent::EventManager::Destroy},
         {"MTRandom", &MTRandom::Destroy},
     };
     return table;
