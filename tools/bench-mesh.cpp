@@ -16,11 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "bench-timing.h"
-#include "os/gfx/GfxDisplay.h"
-#include "os/gfx/GfxMessageBox.h"
-#include "os/system/Memory.h"
-#include "os/window/Window.h"
+#include "bench-frames.h"
 #include "platform/AssetNames.h"
 #include "render/GfxRenderDevice.h"
 #include "render/Model.h"
@@ -31,47 +27,6 @@ namespace {
 constexpr int kSlices = 100;
 constexpr int kStacks = 101;
 constexpr double kRadius = 2.0;
-
-double CpuMs()
-{
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
-struct Result {
-    double wallMs;
-    double cpuMs;
-};
-
-template <typename Draw>
-Result Measure(int frames, Draw draw)
-{
-    TRenderer* renderer = TRenderer::Get();
-    std::vector<double> wall, cpu;
-    for (int i = 0; i < frames + 5; ++i) {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-        }
-        double w0 = NowMs(), c0 = CpuMs();
-        if (renderer->BeginDraw(false)) {
-            draw();
-            renderer->EndDraw(true);
-        }
-        double w1 = NowMs(), c1 = CpuMs();
-        if (i >= 5) { // the first frames warm the driver up
-            wall.push_back(w1 - w0);
-            cpu.push_back(c1 - c0);
-        }
-    }
-    return {Median(wall), Median(cpu)};
-}
-
-void Report(const char* name, const Result& r)
-{
-    std::printf("%-28s %8.3f ms/frame  %8.1f fps  main thread %8.3f ms/frame\n", name, r.wallMs,
-                r.wallMs > 0 ? 1000.0 / r.wallMs : 0.0, r.cpuMs);
-}
 
 void Put(std::vector<uint8_t>& out, int value)
 {
@@ -129,33 +84,13 @@ std::vector<uint8_t> SphereMesh()
 
 int main(int argc, char** argv)
 {
-    int frames = argc > 1 ? std::atoi(argv[1]) : 200;
-    if (frames < 1)
-        frames = 1;
-    OsKeepFreedMemory(); // as the game does
-    GfxSetMessageBoxMode(GfxBoxMode::LogOnly);
-    if (!OsInitVideo()) {
-        std::fprintf(stderr, "bench_mesh: no video: %s\n", SDL_GetError());
+    const int frames = FrameCount(argc, argv);
+    OsWindow window = OpenBenchWindow("bench_mesh");
+    if (!window)
         return 1;
-    }
-    OsWindowParams params;
-    params.title = "bench-mesh";
-    params.width = 800;
-    params.height = 600;
-    OsWindow window = OsCreateWindow(params);
-    if (!window) {
-        std::fprintf(stderr, "bench_mesh: no window: %s\n", SDL_GetError());
+    std::unique_ptr<GfxDisplay> display = OpenBenchDisplay(window, "bench_mesh");
+    if (!display)
         return 1;
-    }
-    OsShowWindow(window, OsShow::Show);
-    std::unique_ptr<GfxDisplay> display = GfxCreateGlDisplay();
-    if (display->Create(window, {800, 600, 32, false}) != GfxResult::Ok) {
-        std::fprintf(stderr, "bench_mesh: no GL display\n");
-        return 1;
-    }
-    display->SetSwapInterval(0);
-    GfxIdentifier id = display->GetIdentifier();
-    std::printf("renderer: %s (%s)\n", id.renderer.c_str(), id.version.c_str());
 
     {
         TGfxFrameHost host(display.get());
@@ -188,7 +123,7 @@ int main(int argc, char** argv)
         light.direction[2] = 0.7f;
         const float ambient[4] = {0.2f, 0.2f, 0.2f, 1};
         int frame = 0;
-        auto drawSphere = [&] {
+        auto drawSphere = [&](int) {
             renderer->Begin3d();
             TMat4 world, view;
             const float a = 0.01f * float(frame++);
@@ -207,13 +142,13 @@ int main(int argc, char** argv)
             renderer->SetLight(0, nullptr);
             renderer->End3d();
         };
-        Result empty = Measure(frames, [] {});
-        Result sphere = Measure(frames, drawSphere);
+        FrameResult empty = MeasureFrames(frames, [](int) {});
+        FrameResult sphere = MeasureFrames(frames, drawSphere);
         // The figures mean something only if the sphere was drawn: its
         // centre lit, a corner of the screen not.
         std::vector<uint32_t> centre, corner;
         if (renderer->BeginDraw(false)) {
-            drawSphere();
+            drawSphere(0);
             renderer->EndDraw(false);
         }
         display->ReadBack({400, 300, 401, 301}, &centre);
@@ -223,8 +158,8 @@ int main(int argc, char** argv)
             return 1;
         }
         std::printf("load %d triangles            %8.3f ms\n", 2 * kSlices * (kStacks - 1), loadMs);
-        Report("empty frame", empty);
-        Report("20000-triangle mesh, lit", sphere);
+        ReportFrames("empty frame", empty);
+        ReportFrames("20000-triangle mesh, lit", sphere);
         model.reset();
         TRenderer::Shutdown();
     }

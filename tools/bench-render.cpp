@@ -17,11 +17,7 @@
 #include <memory>
 #include <vector>
 
-#include "bench-timing.h"
-#include "os/gfx/GfxDisplay.h"
-#include "os/gfx/GfxMessageBox.h"
-#include "os/system/Memory.h"
-#include "os/window/Window.h"
+#include "bench-frames.h"
 #include "render/GfxRenderDevice.h"
 #include "render/Renderer.h"
 #include "render/VertexList.h"
@@ -31,78 +27,17 @@ namespace {
 constexpr int kQuads = 2000;
 constexpr int kQuadsPerTexture = 10;
 
-double Now(clockid_t clock)
-{
-    timespec t;
-    clock_gettime(clock, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
-
-struct Result {
-    double wallMs;
-    double cpuMs;
-};
-
-template <typename Draw>
-Result Measure(int frames, Draw draw)
-{
-    TRenderer* renderer = TRenderer::Get();
-    std::vector<double> wall, cpu;
-    for (int i = 0; i < frames + 5; ++i) {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-        }
-        double w0 = Now(CLOCK_MONOTONIC), c0 = Now(CLOCK_THREAD_CPUTIME_ID);
-        if (renderer->BeginDraw(false)) {
-            draw();
-            renderer->EndDraw(true);
-        }
-        double w1 = Now(CLOCK_MONOTONIC), c1 = Now(CLOCK_THREAD_CPUTIME_ID);
-        if (i >= 5) { // the first frames warm the driver up
-            wall.push_back(w1 - w0);
-            cpu.push_back(c1 - c0);
-        }
-    }
-    return {Median(wall), Median(cpu)};
-}
-
-void Report(const char* name, const Result& r)
-{
-    std::printf("%-28s %8.3f ms/frame  %8.1f fps  main thread %8.3f ms/frame\n", name, r.wallMs,
-                r.wallMs > 0 ? 1000.0 / r.wallMs : 0.0, r.cpuMs);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int frames = argc > 1 ? std::atoi(argv[1]) : 200;
-    if (frames < 1)
-        frames = 1;
-    OsKeepFreedMemory(); // as the game does
-    GfxSetMessageBoxMode(GfxBoxMode::LogOnly);
-    if (!OsInitVideo()) {
-        std::fprintf(stderr, "bench_render: no video: %s\n", SDL_GetError());
+    const int frames = FrameCount(argc, argv);
+    OsWindow window = OpenBenchWindow("bench_render");
+    if (!window)
         return 1;
-    }
-    OsWindowParams params;
-    params.title = "bench-render";
-    params.width = 800;
-    params.height = 600;
-    OsWindow window = OsCreateWindow(params);
-    if (!window) {
-        std::fprintf(stderr, "bench_render: no window: %s\n", SDL_GetError());
+    std::unique_ptr<GfxDisplay> display = OpenBenchDisplay(window, "bench_render");
+    if (!display)
         return 1;
-    }
-    OsShowWindow(window, OsShow::Show);
-    std::unique_ptr<GfxDisplay> display = GfxCreateGlDisplay();
-    if (display->Create(window, {800, 600, 32, false}) != GfxResult::Ok) {
-        std::fprintf(stderr, "bench_render: no GL display\n");
-        return 1;
-    }
-    display->SetSwapInterval(0);
-    GfxIdentifier id = display->GetIdentifier();
-    std::printf("renderer: %s (%s)\n", id.renderer.c_str(), id.version.c_str());
 
     {
         TGfxFrameHost host(display.get());
@@ -131,7 +66,7 @@ int main(int argc, char** argv)
             }
         }
 
-        Result empty = Measure(frames, [] {});
+        FrameResult empty = MeasureFrames(frames, [](int) {});
 
         // 2,000 quads of 32x32 pixels spread over the screen.
         std::vector<TLitVertex> quads(size_t(kQuads) * 4);
@@ -151,11 +86,11 @@ int main(int argc, char** argv)
             }
             renderer->End2d();
         };
-        Result one = Measure(frames, [&] { drawQuads(kQuads); });
-        Result changes = Measure(frames, [&] { drawQuads(kQuadsPerTexture); });
-        Report("empty frame", empty);
-        Report("2000 quads, one texture", one);
-        Report("2000 quads, texture/10", changes);
+        FrameResult one = MeasureFrames(frames, [&](int) { drawQuads(kQuads); });
+        FrameResult changes = MeasureFrames(frames, [&](int) { drawQuads(kQuadsPerTexture); });
+        ReportFrames("empty frame", empty);
+        ReportFrames("2000 quads, one texture", one);
+        ReportFrames("2000 quads, texture/10", changes);
         TRenderer::Shutdown();
     }
     display.reset();

@@ -14,10 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "bench-timing.h"
-#include "os/gfx/GfxMessageBox.h"
-#include "os/system/Memory.h"
-#include "os/window/Window.h"
+#include "bench-frames.h"
 #include "platform/AssetManager.h"
 #include "platform/AssetNames.h"
 #include "render/AnimatedSprite.h"
@@ -35,13 +32,6 @@ constexpr int kSprites = 1000;
 constexpr int kColumns = 8; // frames per sheet row and column
 constexpr int kFrameSize = 32;
 constexpr int kSheetSize = kColumns * kFrameSize;
-
-double CpuNow()
-{
-    timespec t;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
-}
 
 // The sheet's pixels, made in place of a decoded image: a frame number
 // pattern with half-transparent corners.
@@ -61,65 +51,14 @@ bool MakeSheet(TTextureData& data, const TString&, const TString&)
     return data.CopyPixels(kSheetSize, kSheetSize, pixels.data());
 }
 
-struct Result {
-    double wallMs;
-    double cpuMs;
-};
-
-template <typename Draw>
-Result Measure(int frames, Draw draw)
-{
-    TRenderer* renderer = TRenderer::Get();
-    std::vector<double> wall, cpu;
-    for (int i = 0; i < frames + 5; ++i) {
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) {
-        }
-        const double w0 = NowMs(), c0 = CpuNow();
-        if (renderer->BeginDraw(false)) {
-            renderer->Begin2d();
-            draw(i);
-            renderer->End2d();
-            renderer->EndDraw(true);
-        }
-        const double w1 = NowMs(), c1 = CpuNow();
-        if (i >= 5) { // the first frames warm the driver up
-            wall.push_back(w1 - w0);
-            cpu.push_back(c1 - c0);
-        }
-    }
-    return {Median(wall), Median(cpu)};
-}
-
-void Report(const char* name, const Result& r)
-{
-    std::printf("%-34s %8.3f ms/frame  %8.1f fps  main thread %8.3f ms/frame\n", name, r.wallMs,
-                r.wallMs > 0 ? 1000.0 / r.wallMs : 0.0, r.cpuMs);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int frames = argc > 1 ? std::atoi(argv[1]) : 200;
-    if (frames < 1)
-        frames = 1;
-    OsKeepFreedMemory(); // as the game does
-    GfxSetMessageBoxMode(GfxBoxMode::LogOnly);
-    if (!OsInitVideo()) {
-        std::fprintf(stderr, "bench_sprites: no video: %s\n", SDL_GetError());
+    const int frames = FrameCount(argc, argv);
+    OsWindow window = OpenBenchWindow("bench_sprites");
+    if (!window)
         return 1;
-    }
-    OsWindowParams params;
-    params.title = "bench-sprites";
-    params.width = 800;
-    params.height = 600;
-    OsWindow window = OsCreateWindow(params);
-    if (!window) {
-        std::fprintf(stderr, "bench_sprites: no window: %s\n", SDL_GetError());
-        return 1;
-    }
-    OsShowWindow(window, OsShow::Show);
     int status = 0;
     {
         TTestDisplayHost host;
@@ -162,15 +101,18 @@ int main(int argc, char** argv)
             }
             const TDrawParams screen(TVec2(0, 0), 1, 1, 0);
 
-            const Result empty = Measure(frames, [](int) {});
-            const Result animated = Measure(frames, [&](int frame) {
+            const FrameResult empty = MeasureFrames(frames, [](int) {});
+            const FrameResult animated = MeasureFrames(frames, [&](int frame) {
+                renderer->Begin2d();
                 for (int i = 0; i < kSprites; ++i) {
                     sprites[size_t(i)]->SetFrame((i + frame) % count);
                     sprites[size_t(i)]->Draw(screen, 0);
                 }
+                renderer->End2d();
             });
             // The same quads as texture draws of source rectangles.
-            const Result plain = Measure(frames, [&](int frame) {
+            const FrameResult plain = MeasureFrames(frames, [&](int frame) {
+                renderer->Begin2d();
                 for (int i = 0; i < kSprites; ++i) {
                     const TRect r = sheet->GetFrameRect((i + frame) % count);
                     TDrawParams p = places[size_t(i)];
@@ -181,10 +123,11 @@ int main(int argc, char** argv)
                     p.sourceRect[3] = r.bottom;
                     sheet->TTexture::Draw(p);
                 }
+                renderer->End2d();
             });
-            Report("empty frame", empty);
-            Report("1000 animated sprites", animated);
-            Report("1000 texture draws, source rects", plain);
+            ReportFrames("empty frame", empty);
+            ReportFrames("1000 animated sprites", animated);
+            ReportFrames("1000 texture draws, source rects", plain);
         }
         sheet.reset();
         RegisterMemoryFile("bench/run.anm", nullptr, 0);

@@ -19,3 +19,11 @@ inline double Median(std::vector<double> values)
     size_t n = values.size();
     return n == 0 ? 0.0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
 }
+
+// Milliseconds of CPU time used by the calling thread.
+inline double ThreadCpuMs()
+{
+    timespec t;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
+}
