@@ -103,14 +103,17 @@ void TPrefs::Load()
     uint64_t offset = 0;
     int current = -1;
     bool orphanLogged = false;
+    bool cleanEnd = false;
     std::vector<uint8_t> payload, plain;
 
     // Every stop below keeps what was read before it.
     for (;;) {
         uint8_t header[kChunkHeader];
         const uint32_t got = FileRead(file, header, kChunkHeader);
-        if (got == 0)
-            break;  // a clean end
+        if (got == 0) {
+            cleanEnd = true;
+            break;
+        }
         if (got < kChunkHeader) {
             WriteLog("TPrefs: %s ends inside a chunk header at %llu", mFileName.c_str(),
                      (unsigned long long)offset);
@@ -191,6 +194,7 @@ void TPrefs::Load()
         }
     }
     FileClose(file);
+    mDamaged = !cleanEnd || orphanLogged;
 }
 
 TString TPrefs::GetString(const TString& key, const TString& def, int user) const
@@ -307,11 +311,30 @@ bool TPrefs::Save()
     if (g_commitHook && !g_commitHook())
         return false;
 
+    if (mDamaged)
+        KeepDamagedFile(path);
+
     if (std::rename(tempPath.c_str(), path.c_str()) != 0) {
         WriteLog("TPrefs: could not replace %s", path.c_str());
         std::remove(tempPath.c_str());
         return false;
     }
     SyncPath(FolderOf(path.c_str()).c_str(), true);
+    mDamaged = false;
     return true;
+}
+
+void TPrefs::KeepDamagedFile(const TString& path) const
+{
+    const TString keptPath = ResolveAssetPath(mFileName + ".bad", false);
+    if (!IsDiskPath(keptPath))
+        return;
+    // A second name for the old file; the rename then replaces only the first.
+    std::remove(keptPath.c_str());
+    if (link(path.c_str(), keptPath.c_str()) != 0) {
+        WriteLog("TPrefs: could not keep the damaged %s as %s", path.c_str(), keptPath.c_str());
+        return;
+    }
+    SyncPath(FolderOf(keptPath.c_str()).c_str(), true);
+    WriteLog("TPrefs: the damaged %s is kept as %s", path.c_str(), keptPath.c_str());
 }

@@ -53,8 +53,13 @@ public:
 
     // Writes the whole store to a temporary file, syncs it and renames it
     // over the old file. False when nothing was written (save disabled, or
-    // an error, which is logged).
+    // an error, which is logged). A file that did not load whole is first
+    // kept as "prefs.dat.bad" (once per load), so that the part that could
+    // not be read is not lost with it.
     bool Save();
+
+    // True when the file was there but did not load whole.
+    bool IsDamaged() const { return mDamaged; }
 
     // Called by Save after the temporary file is complete and synced, just
     // before it replaces the old file; returning false abandons the save
@@ -67,9 +72,12 @@ private:
 
     void Load();
     std::vector<uint8_t> BuildFile() const;
+    // Keeps the file at `path` under the damaged-file name (logged).
+    void KeepDamagedFile(const TString& path) const;
 
     std::unique_ptr<TEncryptor> mCipher;
     std::vector<TSlot> mSlots;
     TString mFileName;
     bool mSaveEnabled;
+    bool mDamaged = false;
 };
