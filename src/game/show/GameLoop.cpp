@@ -1,5 +1,6 @@
 #include "game/show/GameLoop.h"
 
+#include "game/show/GameSettings.h"
 #include "os/system/Time.h"
 #include "platform/Log.h"
 #include "render/AnimatedTexture.h"
@@ -59,6 +60,11 @@ bool TGameLoop::Handle(const TPlatformEvent& event)
         break;
     case kEventActivate:
         OnActivate(event.param == 1);
+        break;
+    case kEventFullScreen:
+        // The display mode may have changed: the settings remember it.
+        if (GameSettings* settings = GameSettings::Instance())
+            settings->OnDisplayModeChanged();
         break;
     default:
         break;

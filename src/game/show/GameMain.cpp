@@ -2,10 +2,10 @@
 
 #include "app/Application.h"
 #include "game/show/GameLoop.h"
+#include "game/show/GameSettings.h"
 #include "game/show/GameSingletons.h"
 #include "game/show/event/EventTrigger.h"
 #include "platform/PlatformEvent.h"
-#include "platform/Prefs.h"
 #include "platform/Settings.h"
 #include "platform/StringTable.h"
 #include "sound/Sound.h"
@@ -13,24 +13,6 @@
 #include "ui/Slider.h"
 #include "ui/WindowManager.h"
 #include "ui/WindowScriptHooks.h"
-
-namespace {
-
-constexpr int32_t kScreenWidth = 800;
-constexpr int32_t kScreenHeight = 600;
-
-// Cipher key of the preferences store, set before the store is first made.
-constexpr const char* kPrefsKey = "QuillKeyMaps";
-
-} // namespace
-
-bool FullScreenPreferred()
-{
-    SetConfig("encryptionkey", kPrefsKey);
-    TPrefs prefs(false);
-    int user = prefs.GetInt(TString("curuser"), -1, -1);
-    return prefs.GetInt(TString("fullscreen"), 1, user) == 1;
-}
 
 void RegisterGameWindowTypes(TWindowManager* windows)
 {
@@ -51,7 +33,8 @@ void GameMain(TApplication* application, const char* commandLine)
     else
         application->SetWindowTitle(GetConfig(TString("gamename")));
 
-    application->CreateDisplay(kScreenWidth, kScreenHeight, FullScreenPreferred());
+    // The settings come first: they open the display in the player's mode.
+    GameSettings::Create()->ApplyStartup();
     // The title theme plays, looping, while the start screen is up.
     std::shared_ptr<TSound> theme = TSound::Create(TString("music/theme.ogg"), true, kSoundGroupMusic);
     if (theme)

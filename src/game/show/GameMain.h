@@ -10,10 +10,5 @@ class TWindowManager;
 // singletons in their order (GameSingletons.h).
 void GameMain(TApplication* application, const char* commandLine);
 
-// Whether the display starts full screen: the current user's "fullscreen"
-// preference (the shared slot while "curuser" is -1), 1 when unset; any
-// other value than 1 means a window.
-bool FullScreenPreferred();
-
 // Registers the game's own window types ("Slider") with the window script.
 void RegisterGameWindowTypes(TWindowManager* windows);

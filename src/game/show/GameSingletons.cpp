@@ -1,5 +1,6 @@
 #include "game/show/GameSingletons.h"
 
+#include "game/show/GameSettings.h"
 #include "game/show/MTRandom.h"
 #include "game/show/event/EventManager.h"
 
@@ -13,6 +14,7 @@ const std::vector<TGameSingleton>& GameSingletons()
     static const std::vector<TGameSingleton> table = {
         {"EventManager", &KEvent::EventManager::Destroy},
         {"MTRandom", &MTRandom::Destroy},
+        {"GameSettings", &GameSettings::Destroy},
     };
     return table;
 }

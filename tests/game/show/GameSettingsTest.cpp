@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "game/show/GameLoop.h"
+
 namespace {
 
 using settingstest::MenuProbe;
@@ -520,6 +522,31 @@ TEST_F(GameSettingsTest, HandEditedValuesAreReadSafely)
         settings.SetCurrentUser(0, false); // recovers
         EXPECT_EQ(settings.GetEarnings(), 5);
     }
+}
+
+} // namespace
+
+namespace {
+
+// The game loop hands the display-mode record to the settings.
+TEST_F(GameSettingsTest, TheLoopsDisplayModeRecordIsStoredInTheSharedSlot)
+{
+    Make().ApplyStartup();
+    TGameLoop loop(nullptr);
+    mHost.fullScreen = false; // Alt+Enter made a window
+    TPlatformEvent mode;
+    mode.type = kEventFullScreen;
+    EXPECT_TRUE(loop.Handle(mode));
+    EXPECT_EQ(StoredInt("fullscreen", -99, -1), 0);
+    mHost.fullScreen = true;
+    loop.Handle(mode);
+    EXPECT_EQ(StoredInt("fullscreen", -99, -1), 1);
+
+    // Without settings the record is taken and nothing is stored.
+    GameSettings::Destroy();
+    mHost.fullScreen = false;
+    EXPECT_TRUE(loop.Handle(mode));
+    EXPECT_EQ(StoredInt("fullscreen", -99, -1), 1);
 }
 
 } // namespace
