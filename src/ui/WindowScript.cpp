@@ -10,6 +10,7 @@
 #include "ui/Text.h"
 #include "ui/TextEdit.h"
 #include "ui/Window.h"
+#include "ui/WindowManager.h"
 #include "ui/WindowScriptNatives.h"
 #include "ui/WindowStyle.h"
 #include "ui/XSellWindow.h"
@@ -302,4 +303,10 @@ bool TWindowScript::TakeDeferredCall()
     if (Resume(2) != 0)
         mWaitingState = kScriptResumeFailed;
     return true;
+}
+
+TWindowScript* GetWindowScript()
+{
+    TWindowManager* manager = GetWindowManager();
+    return manager ? dynamic_cast<TWindowScript*>(manager->GetScript()) : nullptr;
 }

@@ -149,3 +149,7 @@ private:
     TMovieControlFactory mMovieControls;
     std::unique_ptr<TFlashPlayer> mMovie;
 };
+
+// The window manager's script (see GetWindowManager); null without a
+// manager or when its script is no window script.
+TWindowScript* GetWindowScript();

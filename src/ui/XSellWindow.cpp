@@ -12,12 +12,6 @@ namespace {
 
 constexpr const char* kXSellFile = "xsell/xsell.xml";
 
-TWindowScript* GetWindowScript()
-{
-    TWindowManager* manager = GetWindowManager();
-    return manager ? dynamic_cast<TWindowScript*>(manager->GetScript()) : nullptr;
-}
-
 TString Attribute(const TXmlNode& node, const char* name)
 {
     TString value;

@@ -2,7 +2,9 @@
 
 #include "game/show/GameSettings.h"
 #include "game/show/MTRandom.h"
+#include "game/show/ShowController.h"
 #include "game/show/event/EventManager.h"
+#include "game/show/question/QuestionDB.h"
 
 const std::vector<TGameSingleton>& GameSingletons()
 {
@@ -12,6 +14,8 @@ const std::vector<TGameSingleton>& GameSingletons()
     // the material table, the camera animator, the scene-load holder, the
     // random source, the classmates, the game settings.
     static const std::vector<TGameSingleton> table = {
+        {"ShowController", &ShowController::Destroy},
+        {"QuestionDB", &KQuestion::QuestionDB::Destroy},
         {"EventManager", &KEvent::EventManager::Destroy},
         {"MTRandom", &MTRandom::Destroy},
         {"GameSettings", &GameSettings::Destroy},

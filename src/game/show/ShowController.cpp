@@ -1,0 +1,131 @@
+#include "game/show/ShowController.h"
+
+#include "game/show/event/EventManager.h"
+#include "game/show/event/ShowEvents.h"
+#include "game/show/event/SoundEvents.h"
+#include "platform/Log.h"
+#include "ui/LuaBinding.h"
+#include "ui/ModalWindow.h"
+#include "ui/Window.h"
+#include "ui/WindowManager.h"
+#include "ui/WindowScript.h"
+
+namespace {
+
+ShowController* gInstance = nullptr;
+std::array<ShowController::State, ShowController::kStateCount> gStates{};
+
+} // namespace
+
+ShowController* ShowController::Instance()
+{
+    if (!gInstance)
+        gInstance = new ShowController();
+    return gInstance;
+}
+
+void ShowController::Destroy()
+{
+    delete gInstance;
+    gInstance = nullptr;
+}
+
+ShowController::ShowController()
+{
+    if (TWindowScript* script = GetWindowScript())
+        RegisterLua(script->GetState());
+    else
+        WriteLog("ShowController: no window script; the show's Lua functions are not published");
+    KEvent::EventManager::Instance();
+    KEvent::SetShowLink(this);
+}
+
+ShowController::~ShowController()
+{
+    if (KEvent::GetShowLink() == this)
+        KEvent::SetShowLink(nullptr);
+    SetScreenWindow(nullptr);
+    mUnshown.clear();
+    mCurrentMusic.reset();
+    mRecord.board.clear();
+}
+
+void ShowController::RegisterLua(lua_State* L)
+{
+    if (!L)
+        return;
+    using C = ShowController;
+    LuaBind<&C::AdvanceNextFrame>(L, "AdvanceNextFrame", this);
+    LuaBind<&C::ExitNextFrame>(L, "ExitNextFrame", this);
+    LuaBind<&C::DropOut>(L, "DropOut", this);
+    LuaBind<&C::SkipVO>(L, "SkipVO", this);
+}
+
+void ShowController::SetState(int32_t state, State step)
+{
+    if (state >= 0 && state < kStateCount)
+        gStates[size_t(state)] = step;
+}
+
+void ShowController::SetScreenWindow(TWindow* window)
+{
+    if (window == mScreenWindow)
+        return;
+    delete mScreenWindow;
+    mScreenWindow = window;
+}
+
+void ShowController::AdvanceNextFrame()
+{
+    KEvent::MakeAdvanceScript();
+}
+
+void ShowController::ExitNextFrame()
+{
+    mRecord.state = kEndState;
+    AdvanceNextFrame();
+}
+
+void ShowController::DropOut()
+{
+    mRecord.state = kDropOutState;
+    ShowChalkboardText(TString());
+    SkipVO();
+    AdvanceNextFrame();
+}
+
+void ShowController::SkipVO()
+{
+    KEvent::MakeStopMusic();
+}
+
+void ShowController::ShowStep()
+{
+    const int32_t state = mRecord.state;
+    mRecord.previousState = state;
+    if (state < 0 || state >= kStateCount) {
+        WriteLog("ShowController: no show state %d", state);
+        return;
+    }
+    if (State step = gStates[size_t(state)])
+        step(*this);
+}
+
+void ShowController::ShowQuestionOnMainScreens(KEvent::QuestionView*) {}
+
+void ShowController::ShowCurrentQuestionOnMainScreens() {}
+
+void ShowController::ShowChalkboardText(const TString&) {}
+
+void ShowController::ShowQuestionWindow(TWindow* window)
+{
+    if (!window)
+        return;
+    // Until the studio holds question windows, the top screen does.
+    TWindowManager* windows = GetWindowManager();
+    TModalWindow* top = windows ? windows->GetTopModal() : nullptr;
+    if (top && top->AddChild(window, true))
+        return;
+    WriteLog("ShowController: no screen to show a question window on");
+    mUnshown.emplace_back(window);
+}

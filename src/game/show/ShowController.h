@@ -1,0 +1,81 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "game/show/GameRecord.h"
+#include "game/show/event/ShowLinks.h"
+#include "ui/Liveness.h"
+
+class TWindow;
+struct lua_State;
+
+// The one object that owns a running show: its record, the window shown on
+// the studio screens and the music playing. It runs the show one state at
+// a time (ShowStep, called by the advance event) and gives scripts four
+// functions to move the show on: "AdvanceNextFrame", "ExitNextFrame",
+// "DropOut" and "SkipVO". Made on first use, destroyed at shut-down.
+// Main thread only.
+class ShowController : public KEvent::ShowLink {
+public:
+    // States of a show run from 0 to 20; ExitNextFrame goes to the last,
+    // DropOut to the drop-out state.
+    static constexpr int32_t kStateCount = 21;
+    static constexpr int32_t kDropOutState = 18;
+    static constexpr int32_t kEndState = 20;
+    // One state's step. The states register themselves (SetState).
+    using State = void (*)(ShowController& show);
+
+    static ShowController* Instance();
+    static void Destroy();
+
+    ~ShowController() override;
+    ShowController(const ShowController&) = delete;
+    ShowController& operator=(const ShowController&) = delete;
+
+    bool IsRunning() const { return mRunning; }
+    void SetRunning(bool running) { mRunning = running; }
+    GameRecord& GetRecord() { return mRecord; }
+
+    // The step of a state; null clears it. A state without a step does
+    // nothing but count as run.
+    static void SetState(int32_t state, State step);
+
+    // The window shown on the studio screens (owned); replacing or
+    // clearing it deletes the one before.
+    void SetScreenWindow(TWindow* window);
+    TWindow* GetScreenWindow() const { return mScreenWindow; }
+    void ClearMainScreens() { SetScreenWindow(nullptr); }
+    void SetCurrentMusic(std::shared_ptr<KEvent::Event> music) { mCurrentMusic = std::move(music); }
+
+    // The script functions.
+    void AdvanceNextFrame();
+    void ExitNextFrame();
+    void DropOut();
+    void SkipVO();
+
+    // KEvent::ShowLink: one step runs the record's state (the previous
+    // state becomes that state first). The studio screens come with the
+    // studio: until then they show nothing, and question windows go on
+    // the top screen.
+    void ShowStep() override;
+    std::shared_ptr<KEvent::Event> GetCurrentMusic() override { return mCurrentMusic; }
+    void ShowQuestionOnMainScreens(KEvent::QuestionView* question) override;
+    void ShowCurrentQuestionOnMainScreens() override;
+    void ShowChalkboardText(const TString& text) override;
+    void ShowQuestionWindow(TWindow* window) override;
+
+    const TLiveness& GetLiveness() const { return mLiveness; }
+
+private:
+    ShowController();
+    void RegisterLua(lua_State* L);
+
+    GameRecord mRecord;
+    TWindow* mScreenWindow = nullptr;
+    std::vector<std::unique_ptr<TWindow>> mUnshown; // question windows with nowhere to go
+    std::shared_ptr<KEvent::Event> mCurrentMusic;
+    bool mRunning = false;
+    TLiveness mLiveness;
+};
