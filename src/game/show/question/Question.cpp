@@ -94,7 +94,7 @@ bool QBase::Read(const TXmlNode& element)
         {"vo", &QBase::vo, false},
         {"explanation_vo", &QBase::explanation_vo, false},
     };
-    // The element is only read; its child cursor is not touched.
+    // Walking the children moves the element's child cursor, nothing else.
     TXmlNode& node = const_cast<TXmlNode&>(element);
     bool fits = true;
     TString name;
@@ -120,7 +120,7 @@ bool QBase::Read(const TXmlNode& element)
                 break;
             }
             if (field.shown && EscapeMarkup(value))
-                WriteLog("Question: %s '%s' holds markup characters; they are shown as written", field.name,
+                WriteLog("Question: %s '%.80s' holds markup characters; they are shown as written", field.name,
                          value.c_str());
             this->*field.text = value;
             break;
@@ -220,7 +220,7 @@ std::unique_ptr<QBase> MakeTrueFalse(std::unique_ptr<QTrueFalse> record)
     record->correct.ToLower();
     record->answerIsTrue = record->correct == "true";
     if (!record->answerIsTrue && record->correct != "false")
-        WriteLog("Question: true-or-false answer '%s' is read as false", record->correct.c_str());
+        WriteLog("Question: true-or-false answer '%.80s' is read as false", record->correct.c_str());
     return record;
 }
 
@@ -274,11 +274,11 @@ std::unique_ptr<QBase> CreateQuestion(const TXmlNode& element, MTRandom& random)
         return nullptr;
     }
     if (record->correct.IsEmpty()) {
-        WriteLog("Question '%s': no correct answer; skipped", record->question.c_str());
+        WriteLog("Question '%.80s': no correct answer; skipped", record->question.c_str());
         return nullptr;
     }
     if (record->incorrect1.IsEmpty() && record->incorrect2.IsEmpty() && record->incorrect3.IsEmpty())
-        WriteLog("Question '%s': no wrong answer for the classmates", record->question.c_str());
+        WriteLog("Question '%.80s': no wrong answer for the classmates", record->question.c_str());
     return record;
 }
 
