@@ -3,6 +3,7 @@
 #include "game/show/event/EventManager.h"
 #include "game/show/event/ShowEvents.h"
 #include "game/show/event/SoundEvents.h"
+#include "game/show/question/Question.h"
 #include "platform/Log.h"
 #include "ui/LuaBinding.h"
 #include "ui/ModalWindow.h"
@@ -14,6 +15,13 @@ namespace {
 
 ShowController* gInstance = nullptr;
 std::array<ShowController::State, ShowController::kStateCount> gStates{};
+
+const KQuestion::QBase* BoardAt(const GameRecord& record, int32_t position)
+{
+    if (position < 1 || size_t(position) > record.board.size())
+        return nullptr;
+    return record.board[size_t(position - 1)];
+}
 
 } // namespace
 
@@ -59,6 +67,23 @@ void ShowController::RegisterLua(lua_State* L)
     LuaBind<&C::ExitNextFrame>(L, "ExitNextFrame", this);
     LuaBind<&C::DropOut>(L, "DropOut", this);
     LuaBind<&C::SkipVO>(L, "SkipVO", this);
+    LuaBind<&C::DealQuestions>(L, "DealQuestions", this);
+    LuaBind<&C::GetBoardQuestion>(L, "GetBoardQuestion", this);
+    LuaBind<&C::GetBoardLabel>(L, "GetBoardLabel", this);
+}
+
+TString ShowController::GetBoardQuestion(int32_t position) const
+{
+    const KQuestion::QBase* question = BoardAt(mRecord, position);
+    return question ? question->question : TString();
+}
+
+TString ShowController::GetBoardLabel(int32_t position) const
+{
+    TString label;
+    if (const KQuestion::QBase* question = BoardAt(mRecord, position))
+        question->GetLabel(label);
+    return label;
 }
 
 void ShowController::SetState(int32_t state, State step)

@@ -54,6 +54,12 @@ public:
     void ExitNextFrame();
     void DropOut();
     void SkipVO();
+    // For scripts that show the board: a new board (with honours when the
+    // record says so), a board question's text and its label ("3rd Grade
+    // Science"), by position 1 to 10; empty past the board.
+    void DealQuestions() { mRecord.DealQuestions(); }
+    TString GetBoardQuestion(int32_t position) const;
+    TString GetBoardLabel(int32_t position) const;
 
     // KEvent::ShowLink: one step runs the record's state (the previous
     // state becomes that state first). The studio screens come with the

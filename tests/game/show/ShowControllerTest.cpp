@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "EventTestSupport.h"
+#include "SettingsTestSupport.h"
+#include "game/show/MTRandom.h"
 #include "game/show/ShowController.h"
 #include "game/show/event/SoundEvents.h"
+#include "game/show/question/QuestionDB.h"
 #include "ui/WindowScriptSupport.h"
 
 namespace {
@@ -142,6 +145,68 @@ TEST_F(ShowControllerTest, TheScreenWindowIsOwnedAndReplaced)
     EXPECT_EQ(uitest::gLog, std::vector<std::string>{"first:deleted"});
     ShowController::Destroy();
     EXPECT_EQ(uitest::gLog, (std::vector<std::string>{"first:deleted", "second:deleted"}));
+}
+
+// A start-up script makes a player, deals a board from our question file
+// and reads its questions and labels.
+TEST_F(ShowControllerTest, AScriptMakesAPlayerDealsABoardAndReadsIt)
+{
+    settingstest::FakeSettingsHost host;
+    host.windows = mManager.get();
+    GameSettings::Create(&host);
+    MTRandom random;
+    auto db = std::make_unique<KQuestion::QuestionDB>(random);
+    db->Load(TString(("::" + std::string(QUILLORY_SOURCE_DIR) + "/assets/questions.xml").c_str()));
+    ASSERT_GT(db->GetCount(), 100);
+    KQuestion::QuestionDB::Install(std::move(db));
+
+    ASSERT_TRUE(Run(R"(
+        local user = CreateNewUser("Ada")
+        SetCurrentUser(user)
+        DealQuestions()
+        gLabels, gQuestions = {}, {}
+        for i = 1, 11 do
+            gLabels[i] = GetBoardLabel(i)
+            gQuestions[i] = GetBoardQuestion(i)
+        end
+    )")) << mLog.Text();
+    EXPECT_EQ(Eval("GetNumUsers()"), "1");
+    const GameRecord& record = mShow->GetRecord();
+    ASSERT_EQ(record.board.size(), 10u);
+    ASSERT_NE(record.finalQuestion, nullptr);
+    EXPECT_EQ(record.finalQuestion->grade, 6);
+    for (int i = 1; i <= 10; ++i) {
+        const std::string index = std::to_string(i);
+        TString label;
+        record.board[size_t(i - 1)]->GetLabel(label);
+        EXPECT_EQ(Eval("gLabels[" + index + "]"), label.c_str());
+        EXPECT_NE(Eval("gLabels[" + index + "]").find("Grade"), std::string::npos);
+        EXPECT_EQ(Eval("gQuestions[" + index + "]"), record.board[size_t(i - 1)]->question.c_str());
+        // Grades 1 to 5, two questions each.
+        EXPECT_EQ(record.board[size_t(i - 1)]->grade, (i + 1) / 2);
+    }
+    EXPECT_EQ(Eval("gLabels[11]"), "");
+    EXPECT_EQ(Eval("gQuestions[11]"), "");
+    EXPECT_EQ(record.CountPlayed(), 0);
+    record.board[3]->used = true;
+    EXPECT_EQ(record.CountPlayed(), 1);
+
+    // With honours: six of grade 4 and four of grade 5; Reset keeps the board.
+    mShow->GetRecord().honours = true;
+    mShow->DealQuestions();
+    int fours = 0, fives = 0;
+    for (const KQuestion::QBase* q : record.board) {
+        fours += q->grade == 4;
+        fives += q->grade == 5;
+    }
+    EXPECT_EQ(fours, 6);
+    EXPECT_EQ(fives, 4);
+    const std::vector<KQuestion::QBase*> board = record.board;
+    mShow->GetRecord().Reset();
+    EXPECT_EQ(record.board, board);
+
+    KQuestion::QuestionDB::Destroy();
+    GameSettings::Destroy();
 }
 
 TEST(GameRecordTest, ResetStartsAShowAndKeepsTheBoard)

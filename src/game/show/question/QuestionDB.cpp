@@ -43,6 +43,13 @@ void QuestionDB::Destroy()
     gInstance = nullptr;
 }
 
+QuestionDB* QuestionDB::Install(std::unique_ptr<QuestionDB> db)
+{
+    Destroy();
+    gInstance = db.release();
+    return gInstance;
+}
+
 QuestionDB::QuestionDB(MTRandom& random) : mRandom(random)
 {
     for (int32_t grade = 0; grade <= kFinalGrade; ++grade) {

@@ -25,6 +25,8 @@ public:
     static QuestionDB* Instance();
     // Deletes it; nothing when there is none.
     static void Destroy();
+    // Makes db the game's database (the one before is deleted).
+    static QuestionDB* Install(std::unique_ptr<QuestionDB> db);
 
     // An empty database with buckets for grades 0 to 6, drawing from random.
     explicit QuestionDB(MTRandom& random);
