@@ -1,6 +1,7 @@
 #include "game/show/GameLoop.h"
 
 #include "game/show/GameSettings.h"
+#include "game/show/ShowController.h"
 #include "os/system/Time.h"
 #include "platform/Log.h"
 #include "render/AnimatedTexture.h"
@@ -32,6 +33,13 @@ int32_t TGameLoop::LogoFrameAt(uint32_t clockMs) const
     return wrapped < 0 ? wrapped + count : wrapped;
 }
 
+void TGameLoop::AdvanceLogo()
+{
+    const int32_t frame = LogoFrameAt(mClock.GetTime());
+    if (frame >= 0)
+        mLogo->SetFrame(frame);
+}
+
 void TGameLoop::OnActivate(bool active)
 {
     if (!mWindows)
@@ -57,6 +65,9 @@ bool TGameLoop::Handle(const TPlatformEvent& event)
             WriteLog("First idle event at %u ms", OsTimeMs());
             mIdleSeen = true;
         }
+        // The logo runs while a show does, and stands still between shows.
+        if (ShowController::Instance()->IsRunning())
+            AdvanceLogo();
         break;
     case kEventActivate:
         OnActivate(event.param == 1);

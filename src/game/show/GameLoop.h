@@ -9,9 +9,11 @@ class TWindowManager;
 
 // What the game does with each record of the application's events between
 // start-up and shut-down: quit and close requests end the loop (and reach
-// no window); activation pauses and resumes the top screen's clock; every
-// other record goes on to the window manager. It also holds the studio
-// logo and the clock it runs on. Main thread only.
+// no window); activation pauses and resumes the top screen's clock; idle
+// ticks move the studio logo on while a show runs (and make the show
+// controller, at the latest); every other record goes on to the window
+// manager. It also holds the logo and the clock it runs on. Main thread
+// only.
 class TGameLoop {
 public:
     // The logo name; a missing logo is logged and left out.
@@ -40,6 +42,7 @@ public:
 
 private:
     void OnActivate(bool active);
+    void AdvanceLogo();
 
     TWindowManager* mWindows;
     std::shared_ptr<TAnimatedTexture> mLogo;

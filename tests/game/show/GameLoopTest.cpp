@@ -5,6 +5,7 @@
 #include "game/show/GameLoop.h"
 #include "game/show/GameSingletons.h"
 #include "game/show/MTRandom.h"
+#include "game/show/ShowController.h"
 #include "platform/AssetNames.h"
 #include "render/AnimatedTexture.h"
 #include "render/TextureData.h"
@@ -167,6 +168,29 @@ TEST_F(GameLoopLogoTest, TheLogoRestsOnItsFrameAndRunsAt24FramesASecond)
         EXPECT_GE(frame, 0) << ms;
         EXPECT_LT(frame, 40) << ms;
     }
+}
+
+TEST_F(GameLoopLogoTest, TheLogoRunsWhileAShowDoesAndStandsStillBetweenShows)
+{
+    AddLogo(40);
+    TGameLoop loop(mManager.get());
+    loop.Start();
+    uitest::gNow += 1000;
+    loop.Handle(Ev(kEventIdle));
+    EXPECT_EQ(loop.GetLogo()->GetFrame(), TGameLoop::kLogoRestFrame) << "no show yet";
+
+    ShowController::Instance()->SetRunning(true);
+    loop.Handle(Ev(kEventIdle));
+    EXPECT_EQ(loop.GetLogo()->GetFrame(), 24);
+    uitest::gNow += 500;
+    loop.Handle(Ev(kEventIdle));
+    EXPECT_EQ(loop.GetLogo()->GetFrame(), 36);
+
+    ShowController::Instance()->SetRunning(false);
+    uitest::gNow += 300;
+    loop.Handle(Ev(kEventIdle));
+    EXPECT_EQ(loop.GetLogo()->GetFrame(), 36) << "it keeps the frame it had";
+    ShowController::Destroy();
 }
 
 TEST_F(GameLoopLogoTest, ALogoWithFewerFramesThanTheRestFrameShowsItsFirst)
