@@ -4,6 +4,9 @@
 #   assets/fonts/default.mvec, plain.mvec   DejaVu Sans
 #   assets/fonts/bold.mvec                  DejaVu Sans Bold
 #   assets/fonts/chalk.mvec                 Comic Neue (handwriting-like)
+#   assets/fonts/Centry.mvec, century.mvec  DejaVu Serif Bold (the ladder's amounts, the
+#                                           amount a player leaves with)
+#   assets/fonts/chalkboard.mvec            Comic Neue Bold (texts on the studio screens)
 # They go into the build's copy of assets/, never into the source tree.
 find_package(Freetype REQUIRED)
 
@@ -20,6 +23,8 @@ endfunction()
 quillory_find_face(QUILLORY_FACE_PLAIN DejaVuSans.ttf truetype/dejavu fonts-dejavu-core)
 quillory_find_face(QUILLORY_FACE_BOLD DejaVuSans-Bold.ttf truetype/dejavu fonts-dejavu-core)
 quillory_find_face(QUILLORY_FACE_CHALK ComicNeue-Regular.otf opentype/comic-neue fonts-comic-neue)
+quillory_find_face(QUILLORY_FACE_SERIF_BOLD DejaVuSerif-Bold.ttf truetype/dejavu fonts-dejavu-core)
+quillory_find_face(QUILLORY_FACE_CHALK_BOLD ComicNeue-Bold.otf opentype/comic-neue fonts-comic-neue)
 
 set(builtin_font_header ${CMAKE_BINARY_DIR}/generated/render/BuiltinFontData.h)
 add_custom_command(OUTPUT ${builtin_font_header}
@@ -31,7 +36,10 @@ target_sources(quillory_render PRIVATE ${builtin_font_header})
 
 set(font_dir ${CMAKE_BINARY_DIR}/assets/fonts)
 set(font_files)
-foreach(pair "default;PLAIN" "plain;PLAIN" "bold;BOLD" "chalk;CHALK")
+# The show's names, spelled as the game opens them (file names are
+# case-sensitive: Centry and century are two files).
+foreach(pair "default;PLAIN" "plain;PLAIN" "bold;BOLD" "chalk;CHALK"
+             "Centry;SERIF_BOLD" "century;SERIF_BOLD" "chalkboard;CHALK_BOLD")
   list(GET pair 0 name)
   list(GET pair 1 face)
   add_custom_command(OUTPUT ${font_dir}/${name}.mvec
