@@ -43,7 +43,7 @@ def board_base():
     for k in range(10):
         y = row_centre(k) + 9.5 + (1 if k == 4 else 0)
         c.line(14, y, 128, y, 1.0, alpha(SKY, 0.25))
-    c.box(3, 1, 139, 23, vertical(alpha(AMBER, 0.55), alpha(GOLD, 0.25), 1, 23), radius=6)
+    c.box(3, 1, 139, 23, vertical(alpha(GOLD, 0.85), alpha(AMBER, 0.75), 1, 23), radius=6)
     c.line(6, 23.5, 136, 23.5, 1.2, alpha(GOLD, 0.8))
     # Step markers on the left.
     for k in range(10):
