@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "StageFixture.h"
+#include "game/show/MoneyLadder.h"
 #include "game/show/event/CoreEvents.h"
+#include "platform/StringTable.h"
 #include "game/stage/anim/AnimEvent.h"
 #include "game/stage/anim/MoneyAnim.h"
 #include "render/TextLayout.h"
@@ -293,6 +295,21 @@ TEST_F(MoneyAnimTest, ANewDisplayAsksTheOldOneToStopAndLeavesItsWindowAlone)
     std::shared_ptr<MultiAnim> second = GetMoneyDisplay();
     MakeMoneyAnim(out, 1, nullptr, nullptr, false, nullptr);
     EXPECT_EQ(second->GetTrackCount(), 4u);
+}
+
+TEST_F(MoneyAnimTest, TheLadderLabelsInOurStringTableAreTheLadderAmounts)
+{
+    TStringTable table;
+    RegisterAssetFile(TString("strings.xml"), TString(QUILLORY_SOURCE_DIR "/assets/strings.xml"));
+    ASSERT_TRUE(table.Load(TString("strings.xml")));
+    for (int32_t index = 0; index < kMoneyLadderSteps; ++index) {
+        std::string amount = std::to_string(MoneyLadderAmount(index + 1));
+        for (int pos = int(amount.size()) - 3; pos > 0; pos -= 3)
+            amount.insert(size_t(pos), ",");
+        TString text;
+        table.GetString(text, TString(("money_ladder_" + std::to_string(index)).c_str()));
+        EXPECT_EQ(std::string(text.c_str()), "$" + amount) << index;
+    }
 }
 
 class StaticAnimTest : public MoneyAnimTest {};
