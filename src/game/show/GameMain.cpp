@@ -5,6 +5,8 @@
 #include "game/show/GameSettings.h"
 #include "game/show/GameSingletons.h"
 #include "game/show/event/EventTrigger.h"
+#include "game/stage/anim/AnimManager.h"
+#include "game/stage/anim/ShowAnimLua.h"
 #include "platform/PlatformEvent.h"
 #include "platform/Settings.h"
 #include "platform/StringTable.h"
@@ -12,6 +14,7 @@
 #include "sound/SoundInstance.h"
 #include "ui/Slider.h"
 #include "ui/WindowManager.h"
+#include "ui/WindowScript.h"
 #include "ui/WindowScriptHooks.h"
 
 void RegisterGameWindowTypes(TWindowManager* windows)
@@ -43,14 +46,16 @@ void GameMain(TApplication* application, const char* commandLine)
     TWindowManager* windows = application->GetWindowManager();
     if (windows) {
         RegisterGameWindowTypes(windows);
+        if (TWindowScript* script = GetWindowScript())
+            RegisterShowAnimationLua(script->GetState());
         if (TWindowScriptHooks* script = windows->GetScript())
             script->RunFile(TString("scripts/mainloop.lua"));
     }
 
-    // Every drawn frame runs an event pass.
+    // Every drawn frame runs an event pass, then the 2D animations' update.
     std::unique_ptr<KEvent::EventTrigger> trigger;
     if (TTaskList* tasks = application->GetTaskList())
-        trigger.reset(KEvent::InstallEventTrigger(*tasks));
+        trigger.reset(KEvent::InstallEventTrigger(*tasks, [] { KAnim::AnimManager::Get()->Update(); }));
 
     TGameLoop loop(windows);
     loop.Start();

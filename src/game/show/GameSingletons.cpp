@@ -5,6 +5,22 @@
 #include "game/show/ShowController.h"
 #include "game/show/event/EventManager.h"
 #include "game/show/question/QuestionDB.h"
+#include "game/stage/anim/AnimManager.h"
+#include "game/stage/anim/FlunkDropAnim.h"
+#include "game/stage/anim/MoneyAnim.h"
+
+namespace {
+
+// The animations the show keeps between its steps go before the manager
+// that runs them.
+void DestroyAnimations()
+{
+    KAnim::ReleaseMoneyDisplay();
+    Quillory::ReleaseFlunkDropAnim();
+    KAnim::AnimManager::Destroy();
+}
+
+} // namespace
 
 const std::vector<TGameSingleton>& GameSingletons()
 {
@@ -15,6 +31,7 @@ const std::vector<TGameSingleton>& GameSingletons()
     // random source, the classmates, the game settings.
     static const std::vector<TGameSingleton> table = {
         {"ShowController", &ShowController::Destroy},
+        {"AnimManager", &DestroyAnimations},
         {"QuestionDB", &KQuestion::QuestionDB::Destroy},
         {"EventManager", &KEvent::EventManager::Destroy},
         {"MTRandom", &MTRandom::Destroy},

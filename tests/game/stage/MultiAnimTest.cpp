@@ -160,11 +160,13 @@ TEST_F(MultiAnimTest, AGroupInAWindowIsShownDrawnAndClosedByItsChain)
     EventPass(3); // the group's start, the track's start, the animation's event
 
     // The frames of "anim/run" drawn in each window frame, by their left
-    // texel (4 x 4 frames in a row of a 256-texel sheet).
+    // texel (4 x 4 frames in a row of a 256-texel sheet). The window asks
+    // for each next frame itself.
     std::string shown;
+    mManager->Invalidate();
     for (int i = 0; i < 5; ++i) {
         GfxRecordingLog().draws.clear();
-        mManager->Invalidate();
+        ASSERT_TRUE(mManager->NeedsRedraw()) << "frame " << i;
         mManager->Frame();
         shown += "[";
         for (const GfxDrawRecord& d : GfxRecordingLog().draws) {

@@ -2,6 +2,7 @@
 
 #include "platform/Log.h"
 #include "render/Renderer.h"
+#include "ui/WindowManager.h"
 
 namespace KAnim {
 
@@ -31,9 +32,15 @@ void AnimWindow::Draw()
 {
     if (!mAnim)
         return;
-    T2dGuard pass;
-    pass.Begin2d();
-    mAnim->Draw();
+    {
+        T2dGuard pass;
+        pass.Begin2d();
+        mAnim->Draw();
+    }
+    // The animation moves on with time: while it shows, every frame is
+    // drawn (the window manager otherwise draws only after a change).
+    if (TWindowManager* windows = GetWindowManager())
+        windows->Invalidate();
 }
 
 } // namespace KAnim

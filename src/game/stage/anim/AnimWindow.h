@@ -8,7 +8,8 @@ namespace KAnim {
 
 // A full-screen (800 x 600 at 0, 0) window whose content is one animation:
 // it draws it in a 2D pass of its own (or inside one already open) and
-// keeps it alive; destroying the window stops the animation. The window's
+// keeps it alive; destroying the window stops the animation. While it
+// shows, it asks the window manager for every frame. The window's
 // children are not drawn.
 class AnimWindow : public TWindow {
 public:
