@@ -2,6 +2,7 @@
 
 #include "game/show/MoneyLadder.h"
 #include "game/show/question/QuestionDB.h"
+#include "game/stage/anim/MoneyAnim.h"
 
 void GameRecord::Reset()
 {
@@ -42,4 +43,10 @@ void GameRecord::DealQuestions()
 int32_t GameRecord::GetEarnings() const
 {
     return ShowEarnings(answerCorrect, correctCount, honours);
+}
+
+std::shared_ptr<KEvent::Event> GameRecord::StartMoneyAnim(std::shared_ptr<KEvent::Event>& start,
+                                                          const std::shared_ptr<KEvent::Event>& end) const
+{
+    return KAnim::MakeMoneyAnim(start, correctCount, end, end, honours, KAnim::GetMoneyDisplayParent());
 }

@@ -1,7 +1,11 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+namespace KEvent {
+class Event;
+}
 namespace KQuestion {
 class QBase;
 }
@@ -48,4 +52,9 @@ struct GameRecord {
     void DealQuestions();
     // What the show has won so far (the money ladder).
     int32_t GetEarnings() const;
+    // The money display for the right answers so far, over the stage: start
+    // is set to the event that shows it; end is the event it runs after and
+    // holds for (each may be empty). Returns the display's end event.
+    std::shared_ptr<KEvent::Event> StartMoneyAnim(std::shared_ptr<KEvent::Event>& start,
+                                                  const std::shared_ptr<KEvent::Event>& end) const;
 };

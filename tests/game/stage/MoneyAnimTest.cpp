@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "StageFixture.h"
+#include "game/show/GameRecord.h"
 #include "game/show/MoneyLadder.h"
 #include "game/show/event/CoreEvents.h"
-#include "platform/StringTable.h"
 #include "game/stage/anim/AnimEvent.h"
 #include "game/stage/anim/MoneyAnim.h"
+#include "platform/StringTable.h"
 #include "render/TextLayout.h"
 
 using namespace KAnim;
@@ -158,6 +159,27 @@ TEST_F(MoneyAnimTest, ACountOffTheLadderIsClampedWithALogLine)
         MakeMoneyAnim(out, c.count, nullptr, nullptr, false, nullptr);
         EXPECT_EQ(Pieces(*GetMoneyDisplay())[3].size(), c.flares);
         EXPECT_EQ(LogCount(c.log), 1);
+    }
+}
+
+TEST_F(MoneyAnimTest, TheGameRecordStartsTheDisplayForItsRightAnswers)
+{
+    struct Case {
+        int32_t correct;
+        bool honours;
+    };
+    for (const Case& c : {Case{0, false}, Case{4, false}, Case{7, true}}) {
+        GameRecord record;
+        record.correctCount = c.correct;
+        record.honours = c.honours;
+        std::shared_ptr<KEvent::Event> start;
+        const std::shared_ptr<KEvent::Event> end = record.StartMoneyAnim(start, nullptr);
+        ASSERT_NE(GetMoneyDisplay(), nullptr);
+        EXPECT_EQ(end, GetMoneyDisplay()->GetEvent());
+        EXPECT_NE(start, nullptr);
+        const auto pieces = Pieces(*GetMoneyDisplay());
+        EXPECT_EQ(pieces[3].size(), size_t(c.correct)) << "a flare a step";
+        EXPECT_EQ(pieces[2].front(), c.honours ? kHonoursLabels.front() : kLabels.front());
     }
 }
 
