@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench-frames.h"
+#include "bench-platform.h"
 #include "game/show/event/EventManager.h"
 #include "game/stage/anim/AnimManager.h"
 #include "game/stage/anim/SimpleAnim.h"
@@ -70,23 +71,10 @@ int main(int argc, char** argv)
         return 1;
     int status = 0;
     {
-        TTestDisplayHost host;
-        host.mainWindow = window;
-        TAssetManager assets;
-        SetAssetManager(&assets);
-        TPlatform platform;
-        InstallPlatformRenderDevice();
-        platform.SetWindow(window);
-        platform.SetDisplay(800, 600, false, false, true, false);
-        if (!platform.IsDeviceReady()) {
-            std::fprintf(stderr, "bench_anims: no GL display\n");
+        BenchPlatform platform(window, "bench_anims");
+        if (!platform.IsReady())
             return 1;
-        }
-        platform.GetData()->mDirectDraw->SetSwapInterval(0);
         TRenderer* renderer = TRenderer::Get();
-        renderer->PushClipRect(TRect(0, 0, 800, 600));
-        const GfxIdentifier id = platform.GetData()->mDirectDraw->GetIdentifier();
-        std::printf("renderer: %s (%s)\n", id.renderer.c_str(), id.version.c_str());
 
         const std::string description = anm::Write(anm::Grid(kColumns, kColumns, kFrameSize));
         RegisterMemoryFile("bench/run.anm", description.data(), uint32_t(description.size()));
@@ -146,8 +134,6 @@ int main(int argc, char** argv)
         sheet.reset();
         KEvent::EventManager::Destroy();
         RegisterMemoryFile("bench/run.anm", nullptr, 0);
-        TRenderer::Shutdown();
-        SetAssetManager(nullptr);
     }
     OsDestroyWindow(window);
     OsShutdownVideo();

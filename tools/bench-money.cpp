@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "bench-frames.h"
+#include "bench-platform.h"
 #include "game/show/event/CoreEvents.h"
 #include "game/show/event/EventManager.h"
 #include "game/stage/anim/MoneyAnim.h"
@@ -46,30 +47,17 @@ int main(int argc, char** argv)
         return 1;
     int status = 0;
     {
-        TTestDisplayHost host;
-        host.mainWindow = window;
-        TAssetManager assets;
-        SetAssetManager(&assets);
         ScanAssetFolder(TString(QUILLORY_ASSET_DIR "/anim"), TString("anim/"));
         ScanAssetFolder(TString(QUILLORY_ASSET_DIR "/fonts"), TString("fonts/"));
         TFontCache fonts(kBuiltinFontData, sizeof kBuiltinFontData);
         TDnMiniVecDraw rasteriser;
         SetTextServices(&fonts, &rasteriser);
         SetTimerSource(Now);
-        TPlatform platform;
-        InstallPlatformRenderDevice();
-        platform.SetWindow(window);
-        platform.SetDisplay(800, 600, false, false, true, false);
-        if (!platform.IsDeviceReady()) {
-            std::fprintf(stderr, "bench_money: no GL display\n");
+        BenchPlatform platform(window, "bench_money");
+        if (!platform.IsReady())
             return 1;
-        }
-        platform.GetData()->mDirectDraw->SetSwapInterval(0);
         rasteriser.Calibrate();
         TRenderer* renderer = TRenderer::Get();
-        renderer->PushClipRect(TRect(0, 0, 800, 600));
-        const GfxIdentifier id = platform.GetData()->mDirectDraw->GetIdentifier();
-        std::printf("renderer: %s (%s)\n", id.renderer.c_str(), id.version.c_str());
 
         std::shared_ptr<KEvent::Event> hold = KEvent::MakeDummy();
         hold->AddPrerequisite(KEvent::MakeWaitTime(0xFFFFFFF0u));
@@ -105,8 +93,6 @@ int main(int argc, char** argv)
         KEvent::EventManager::Destroy();
         SetTimerSource(nullptr);
         SetTextServices(nullptr, nullptr);
-        TRenderer::Shutdown();
-        SetAssetManager(nullptr);
     }
     OsDestroyWindow(window);
     OsShutdownVideo();

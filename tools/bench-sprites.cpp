@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "bench-frames.h"
+#include "bench-platform.h"
 #include "platform/AssetManager.h"
 #include "platform/AssetNames.h"
 #include "render/AnimatedSprite.h"
@@ -61,23 +62,10 @@ int main(int argc, char** argv)
         return 1;
     int status = 0;
     {
-        TTestDisplayHost host;
-        host.mainWindow = window;
-        TAssetManager assets;
-        SetAssetManager(&assets);
-        TPlatform platform;
-        InstallPlatformRenderDevice();
-        platform.SetWindow(window);
-        platform.SetDisplay(800, 600, false, false, true, false);
-        if (!platform.IsDeviceReady()) {
-            std::fprintf(stderr, "bench_sprites: no GL display\n");
+        BenchPlatform platform(window, "bench_sprites");
+        if (!platform.IsReady())
             return 1;
-        }
-        platform.GetData()->mDirectDraw->SetSwapInterval(0);
         TRenderer* renderer = TRenderer::Get();
-        renderer->PushClipRect(TRect(0, 0, 800, 600));
-        const GfxIdentifier id = platform.GetData()->mDirectDraw->GetIdentifier();
-        std::printf("renderer: %s (%s)\n", id.renderer.c_str(), id.version.c_str());
 
         const std::string description = anm::Write(anm::Grid(kColumns, kColumns, kFrameSize));
         RegisterMemoryFile("bench/run.anm", description.data(), uint32_t(description.size()));
@@ -131,8 +119,6 @@ int main(int argc, char** argv)
         }
         sheet.reset();
         RegisterMemoryFile("bench/run.anm", nullptr, 0);
-        TRenderer::Shutdown();
-        SetAssetManager(nullptr);
     }
     OsDestroyWindow(window);
     OsShutdownVideo();
