@@ -18,44 +18,16 @@
 
 #include "bench-frames.h"
 #include "bench-platform.h"
+#include "bench-sheet.h"
 #include "game/show/event/EventManager.h"
 #include "game/stage/anim/AnimManager.h"
 #include "game/stage/anim/SimpleAnim.h"
-#include "platform/AssetManager.h"
-#include "platform/AssetNames.h"
 #include "render/AnimatedTexture.h"
-#include "render/Platform.h"
-#include "render/PlatformData.h"
 #include "render/Renderer.h"
-#include "render/TextureData.h"
-#include "support/AnmWriter.h"
-#include "support/TestDisplayHost.h"
 
 namespace {
 
 constexpr int kAnims = 200;
-constexpr int kColumns = 8; // frames per sheet row and column
-constexpr int kFrameSize = 32;
-constexpr int kSheetSize = kColumns * kFrameSize;
-
-// The sheet's pixels, made in place of a decoded image: a pattern per frame
-// with half-transparent corners.
-bool MakeSheet(TTextureData& data, const TString&, const TString&)
-{
-    if (!data.CreateSurface(kSheetSize, kSheetSize))
-        return false;
-    data.mWidth = data.mHeight = kSheetSize;
-    std::vector<uint32_t> pixels(size_t(kSheetSize) * kSheetSize);
-    for (int y = 0; y < kSheetSize; ++y)
-        for (int x = 0; x < kSheetSize; ++x) {
-            const int frame = (y / kFrameSize) * kColumns + x / kFrameSize;
-            const bool corner = (x % kFrameSize < 4) && (y % kFrameSize < 4);
-            pixels[size_t(y) * kSheetSize + x] = (corner ? 0x80000000u : 0xFF000000u) | uint32_t(frame * 4) << 16 |
-                                                 uint32_t((x * 3) & 0xFF) << 8 | uint32_t((y * 11) & 0xFF);
-        }
-    return data.CopyPixels(kSheetSize, kSheetSize, pixels.data());
-}
-
 TDrawParams PlaceOf(int i)
 {
     return TDrawParams(TVec2(float(16 + (i * 37) % 768), float(16 + (i * 53) % 568)), 1.0f, 1.0f, 0);
@@ -76,10 +48,8 @@ int main(int argc, char** argv)
             return 1;
         TRenderer* renderer = TRenderer::Get();
 
-        const std::string description = anm::Write(anm::Grid(kColumns, kColumns, kFrameSize));
-        RegisterMemoryFile("bench/run.anm", description.data(), uint32_t(description.size()));
-        SetTextureLoader(MakeSheet);
-        TAnimatedTextureRef sheet = TAnimatedTexture::Get("bench/run");
+        BenchSheet bench;
+        const TAnimatedTextureRef& sheet = bench.Get();
         if (!sheet) {
             std::fprintf(stderr, "bench_anims: the sheet does not load\n");
             status = 1;
@@ -92,7 +62,7 @@ int main(int argc, char** argv)
                 const int first = i % count;
                 const std::string list = std::to_string(first) + "-" + std::to_string(count - 1) + ",0-" +
                                          std::to_string(first) + "," + std::to_string(first) + "[4]";
-                anims.push_back(KAnim::SimpleAnim::Create("bench/run", PlaceOf(i), -1, list.c_str(), true));
+                anims.push_back(KAnim::SimpleAnim::Create(BenchSheet::kName, PlaceOf(i), -1, list.c_str(), true));
             }
             KEvent::EventManager* events = KEvent::EventManager::Instance();
             KAnim::AnimManager* manager = KAnim::AnimManager::Get();
@@ -130,10 +100,7 @@ int main(int argc, char** argv)
             KAnim::AnimManager::Destroy();
             anims.clear();
         }
-        SetTextureLoader(nullptr);
-        sheet.reset();
         KEvent::EventManager::Destroy();
-        RegisterMemoryFile("bench/run.anm", nullptr, 0);
     }
     OsDestroyWindow(window);
     OsShutdownVideo();

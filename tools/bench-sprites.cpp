@@ -16,42 +16,14 @@
 
 #include "bench-frames.h"
 #include "bench-platform.h"
-#include "platform/AssetManager.h"
-#include "platform/AssetNames.h"
+#include "bench-sheet.h"
 #include "render/AnimatedSprite.h"
 #include "render/AnimatedTexture.h"
-#include "render/Platform.h"
-#include "render/PlatformData.h"
 #include "render/Renderer.h"
-#include "render/TextureData.h"
-#include "support/AnmWriter.h"
-#include "support/TestDisplayHost.h"
 
 namespace {
 
 constexpr int kSprites = 1000;
-constexpr int kColumns = 8; // frames per sheet row and column
-constexpr int kFrameSize = 32;
-constexpr int kSheetSize = kColumns * kFrameSize;
-
-// The sheet's pixels, made in place of a decoded image: a frame number
-// pattern with half-transparent corners.
-bool MakeSheet(TTextureData& data, const TString&, const TString&)
-{
-    if (!data.CreateSurface(kSheetSize, kSheetSize))
-        return false;
-    data.mWidth = data.mHeight = kSheetSize;
-    std::vector<uint32_t> pixels(size_t(kSheetSize) * kSheetSize);
-    for (int y = 0; y < kSheetSize; ++y)
-        for (int x = 0; x < kSheetSize; ++x) {
-            const int frame = (y / kFrameSize) * kColumns + x / kFrameSize;
-            const bool corner = (x % kFrameSize < 4) && (y % kFrameSize < 4);
-            pixels[size_t(y) * kSheetSize + x] = (corner ? 0x80000000u : 0xFF000000u) | uint32_t(frame * 4) << 16 |
-                                                 uint32_t((x * 7) & 0xFF) << 8 | uint32_t((y * 5) & 0xFF);
-        }
-    return data.CopyPixels(kSheetSize, kSheetSize, pixels.data());
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -67,11 +39,8 @@ int main(int argc, char** argv)
             return 1;
         TRenderer* renderer = TRenderer::Get();
 
-        const std::string description = anm::Write(anm::Grid(kColumns, kColumns, kFrameSize));
-        RegisterMemoryFile("bench/run.anm", description.data(), uint32_t(description.size()));
-        SetTextureLoader(MakeSheet);
-        TAnimatedTextureRef sheet = TAnimatedTexture::Get("bench/run");
-        SetTextureLoader(nullptr);
+        BenchSheet bench;
+        const TAnimatedTextureRef& sheet = bench.Get();
         if (!sheet) {
             std::fprintf(stderr, "bench_sprites: the sheet does not load\n");
             status = 1;
@@ -117,8 +86,6 @@ int main(int argc, char** argv)
             ReportFrames("1000 animated sprites", animated);
             ReportFrames("1000 texture draws, source rects", plain);
         }
-        sheet.reset();
-        RegisterMemoryFile("bench/run.anm", nullptr, 0);
     }
     OsDestroyWindow(window);
     OsShutdownVideo();
