@@ -28,6 +28,7 @@
 namespace {
 
 constexpr int kAnims = 200;
+
 TDrawParams PlaceOf(int i)
 {
     return TDrawParams(TVec2(float(16 + (i * 37) % 768), float(16 + (i * 53) % 568)), 1.0f, 1.0f, 0);

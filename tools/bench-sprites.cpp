@@ -24,6 +24,7 @@
 namespace {
 
 constexpr int kSprites = 1000;
+
 } // namespace
 
 int main(int argc, char** argv)
