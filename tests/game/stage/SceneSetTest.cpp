@@ -414,6 +414,21 @@ TEST_F(SceneSetTest, AnimationOnElement)
     set->ShowAnimationOnElement("tv", logo);
     EXPECT_EQ(PixelsOf(target), FramePixels(0, 0));
 
+    // Without a current frame the element shows nothing, and no target is
+    // made for it.
+    GfxRecordingLog().Clear();
+    logo->SetFrame(-1);
+    set->ShowAnimationOnElement("tv", logo);
+    set->ShowAnimationOnElement("tv", logo);
+    EXPECT_FALSE(set->GetElementTexture("tv"));
+    EXPECT_FALSE(set->FindElement("tv")->IsTextured());
+    EXPECT_FALSE(GfxRecordingLog().Has("CreateSurface"));
+    logo->SetFrame(1);
+    set->ShowAnimationOnElement("tv", logo);
+    ASSERT_TRUE(set->GetElementTexture("tv"));
+    EXPECT_EQ(PixelsOf(set->GetElementTexture("tv")), FramePixels(32, 16));
+    logo->SetFrame(0);
+
     // A name no element has, no animation, an animation without frames:
     // nothing is made or changed.
     AddFile("anim/empty.xml", "<sequence name=\"e\"><img name=\"sheet.png\"/><framelist/></sequence>");

@@ -215,6 +215,13 @@ void KSceneSet::ShowAnimationOnElement(const TString& name, const std::shared_pt
     std::shared_ptr<KElement> element = FindElement(name);
     if (!element)
         return;
+    // Without a current frame there is nothing to show (and no size to
+    // make a target of).
+    const int32_t frame = animation->GetFrame();
+    if (frame < 0 || frame >= animation->GetFrameCount()) {
+        element->SetTextureOverride(TTextureRef());
+        return;
+    }
 
     TTextureRef target = GetElementTexture(name);
     const uint32_t width = animation->GetWidth();
@@ -226,7 +233,6 @@ void KSceneSet::ShowAnimationOnElement(const TString& name, const std::shared_pt
     if (!target)
         return;
 
-    const int32_t frame = animation->GetFrame();
     if (frame == mShownFrame && mShownAnimation.lock() == animation && mShownTarget.lock() == target)
         return;
     const TRect rect = animation->GetFrameRect(frame);

@@ -55,7 +55,11 @@ public:
     std::shared_ptr<KElement> FindElement(const TString& name) const;
     void SetElementTexture(const TString& name, const TTextureRef& texture);
     TTextureRef GetElementTexture(const TString& name) const;
-    // Copies the animation's current frame onto the named element.
+    // Copies the animation's current frame onto the named element, into a
+    // target of the frame's size (made when the element's texture has
+    // another size). Nothing without an animation, a frame or the element;
+    // the copy is skipped while frame and target stay the same. Without a
+    // current frame the element shows nothing.
     void ShowAnimationOnElement(const TString& name, const std::shared_ptr<TAnimatedTexture>& animation);
 
     // Elements in file order (the draw order); empty before a load.
