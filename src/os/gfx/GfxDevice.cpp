@@ -1,7 +1,9 @@
 #include "os/gfx/GfxDevice.h"
 
 #include "os/gfx/GfxInject.h"
+#include "os/gfx/GfxMessageBox.h"
 #include "os/gfx/GfxSurface.h"
+#include "os/gfx/GfxVertexLighting.h"
 
 namespace {
 
@@ -255,6 +257,13 @@ GfxResult GfxDevice::SetLight(uint32_t index, const GfxLight& light)
         return r;
     }
     Note("SetLight %u type %u", index, light.type);
+    // Kept as given; the lighting reads such values safely. Said a few
+    // times at most, as lights are set again every frame.
+    static int told = 0;
+    if (const char* problem = GfxLightProblem(light); problem && told < 10) {
+        ++told;
+        GfxLog("SetLight %u: %s", index, problem);
+    }
     mState.light[index] = light;
     mState.lightSet[index] = true;
     mDirty |= DirtyLights;

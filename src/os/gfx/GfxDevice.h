@@ -49,9 +49,12 @@ struct GfxDeviceState {
 //   to the viewport); rhw is ignored (2D only) and they are never lit.
 // - Texture row 0 is the top row; v = 0 at the top.
 // - With no texture bound, stage 0 reads an opaque white texel.
-// - Lights: at most 8. Range is not applied; a spot's falloff between theta
-//   and phi is approximated by an exponent. Material colour sources other
-//   than Material are not applied (vertex colours only feed unlit draws).
+// - Lighting (Xyz vertices with Lighting on) is DirectX 7's per-vertex
+//   lighting in camera space, at most 8 lights: range, attenuation, spot
+//   cones with their falloff, the material colour sources (with ColorVertex
+//   on and a vertex that has the colour), local viewer, specular added
+//   after texturing when SpecularEnable is on; all-zero attenuation counts
+//   as (1, 0, 0). The formulas are in GfxVertexLighting.h.
 // - The back buffer has no alpha: it reads 255 whatever is drawn.
 // - Drawing only inside BeginScene/EndScene (SceneNotInScene); Clear works
 //   outside a scene too.

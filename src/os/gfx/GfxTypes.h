@@ -79,8 +79,10 @@ struct GfxLightType {
     enum : uint32_t { Point = 1, Spot = 2, Directional = 3 };
 };
 
-// A light in world space. Range has no fixed-function equivalent and is
-// kept but not applied; the spot falloff is approximated (see GfxDevice.h).
+// A light in world space, applied as DirectX 7 applies it (formulas in
+// GfxVertexLighting.h): direction is where the light travels; range and
+// attenuation (all zero counts as 1, 0, 0) apply to point and spot lights,
+// falloff between the cones to spot lights.
 struct GfxLight {
     uint32_t type = GfxLightType::Directional;
     GfxColorValue diffuse;

@@ -451,7 +451,7 @@ TEST_F(GfxLighting, PointLightAttenuatesAndViewMovesLights)
     l.diffuse = {1, 1, 1, 1};
     l.position = {150, 150, -1000};   // far in front: the same angle at every corner
     l.attenuation0 = 2.0f;            // half strength
-    l.range = 1000;
+    l.range = 2000;                   // the corners are just over 1000 away
     ASSERT_EQ(device->SetLight(1, l), GfxResult::Ok);
     ASSERT_EQ(device->LightEnable(1, true), GfxResult::Ok);
     DrawLitSquare();

@@ -119,10 +119,12 @@ private:
     void ApplyTexture(const GfxDeviceState& s);
     void ApplyCombiner(const GfxDeviceState& s);
     void ApplySampler(const GfxDeviceState& s, GfxGlSurface* texture);
-    void ApplyLights(const GfxDeviceState& s);
-    void ApplyMaterial(const GfxDeviceState& s);
     void ApplyTransforms(const GfxDeviceState& s, bool screenSpace);
     void ApplyArrays(const GfxDeviceState& s, uint32_t fvf);
+    // Whether draws of this format are lit with this state.
+    static bool Lit(const GfxDeviceState& s, uint32_t fvf);
+    // Lights the gathered vertices into mLitColours.
+    void LightBatch();
 
     GfxGlDisplay* mDisplay;
     // What GL holds (when mGlValid).
@@ -130,10 +132,13 @@ private:
     GfxDeviceState mApplied;
     uint32_t mAppliedFvf = 0;
     bool mAppliedColourSum = false;
+    bool mAppliedLit = false;
     // The gathered draws and the state they are drawn with.
     GfxGlBatch mBatch;
     GfxDeviceState mBatchState;
     uint32_t mBatchFvf = 0;
+    // Colours of the gathered vertices when lit: 8 bytes a vertex.
+    std::vector<uint8_t> mLitColours;
     bool mFlushing = false;
     bool mOutOfMemory = false;
     uint32_t mDrawCalls = 0;

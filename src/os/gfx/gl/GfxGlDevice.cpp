@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "os/gfx/GfxMessageBox.h"
+#include "os/gfx/GfxVertexLighting.h"
 #include "os/gfx/gl/GfxGl.h"
 
 namespace {
@@ -28,14 +29,6 @@ void ColourFloats(uint32_t argb, float out[4])
     out[1] = float((argb >> 8) & 0xFF) / 255.0f;
     out[2] = float(argb & 0xFF) / 255.0f;
     out[3] = float((argb >> 24) & 0xFF) / 255.0f;
-}
-
-void ColourFloats(const GfxColorValue& c, float out[4])
-{
-    out[0] = c.r;
-    out[1] = c.g;
-    out[2] = c.b;
-    out[3] = c.a;
 }
 
 GLenum BlendFactor(uint32_t v)
@@ -150,12 +143,10 @@ void Combiner(uint32_t op, uint32_t arg1, uint32_t arg2, bool alpha)
 // Byte offsets inside a vertex of a format.
 struct Layout {
     uint32_t stride = 0;
-    uint32_t normal = 0;
     uint32_t diffuse = 0;
     uint32_t specular = 0;
     uint32_t tex = 0;
     bool rhw = false;
-    bool hasNormal = false;
     bool hasDiffuse = false;
     bool hasSpecular = false;
     bool hasTex = false;
@@ -169,11 +160,8 @@ Layout LayoutOf(uint32_t fvf)
     uint32_t at = l.rhw ? 16 : 12;
     if (fvf & GfxFvf::Reserved1)
         at += 4;
-    if (fvf & GfxFvf::Normal) {
-        l.hasNormal = true;
-        l.normal = at;
+    if (fvf & GfxFvf::Normal)
         at += 12;
-    }
     if (fvf & GfxFvf::Diffuse) {
         l.hasDiffuse = true;
         l.diffuse = at;
@@ -234,7 +222,7 @@ bool SameTransforms(const GfxDeviceState& a, const GfxDeviceState& b)
     return a.world == b.world && a.view == b.view && a.projection == b.projection;
 }
 
-// Lights as GL holds them: they depend on the view matrix.
+// Lights as the vertices are lit with them: they depend on the view matrix.
 bool SameLights(const GfxDeviceState& a, const GfxDeviceState& b)
 {
     if (!(a.view == b.view))
@@ -244,11 +232,6 @@ bool SameLights(const GfxDeviceState& a, const GfxDeviceState& b)
             return false;
     }
     return true;
-}
-
-bool SameMaterial(const GfxDeviceState& a, const GfxDeviceState& b)
-{
-    return a.material == b.material && a.Get(GfxRs::SpecularEnable) == b.Get(GfxRs::SpecularEnable);
 }
 
 // R and B of the diffuse and specular colours swapped (for GL without BGRA
@@ -389,16 +372,8 @@ void GfxGlDevice::ApplyRenderStates(const GfxDeviceState& s)
     default: glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
     }
 
-    float ambient[4];
-    ColourFloats(s.Get(GfxRs::Ambient), ambient);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, s.Get(GfxRs::LocalViewer) ? 1 : 0);
-    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
-    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
-    if (s.Get(GfxRs::NormalizeNormals))
-        glEnable(GL_NORMALIZE);
-    else
-        glDisable(GL_NORMALIZE);
+    // Lit vertices get their colours on the CPU (GfxVertexLighting).
+    glDisable(GL_LIGHTING);
     glDisable(GL_COLOR_MATERIAL);
     glDisable(GL_FOG);
     glDisable(GL_DITHER);
@@ -464,86 +439,6 @@ void GfxGlDevice::ApplyCombiner(const GfxDeviceState& s)
     Combiner(s.Get(GfxTss::AlphaOp), s.Get(GfxTss::AlphaArg1), s.Get(GfxTss::AlphaArg2), true);
 }
 
-void GfxGlDevice::ApplyMaterial(const GfxDeviceState& s)
-{
-    const GfxMaterial& m = s.material;
-    float c[4];
-    ColourFloats(m.diffuse, c);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, c);
-    ColourFloats(m.ambient, c);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, c);
-    ColourFloats(m.emissive, c);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, c);
-    if (s.Get(GfxRs::SpecularEnable))
-        ColourFloats(m.specular, c);
-    else
-        c[0] = c[1] = c[2] = c[3] = 0.0f;
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, c);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(m.power, 0.0f, 128.0f));
-}
-
-void GfxGlDevice::ApplyLights(const GfxDeviceState& s)
-{
-    // Light positions are taken through the modelview matrix in force: the
-    // view matrix puts world-space lights where the original device has them.
-    glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(s.view.m);
-    for (uint32_t i = 0; i < kMaxLights; ++i) {
-        GLenum id = GL_LIGHT0 + i;
-        if (!s.lightEnabled[i]) {
-            glDisable(id);
-            continue;
-        }
-        const GfxLight& l = s.light[i];
-        glEnable(id);
-        float c[4];
-        ColourFloats(l.diffuse, c);
-        glLightfv(id, GL_DIFFUSE, c);
-        ColourFloats(l.specular, c);
-        glLightfv(id, GL_SPECULAR, c);
-        ColourFloats(l.ambient, c);
-        glLightfv(id, GL_AMBIENT, c);
-        if (l.type == GfxLightType::Directional) {
-            // GL wants the direction towards the light.
-            float p[4] = {-l.direction.x, -l.direction.y, -l.direction.z, 0.0f};
-            glLightfv(id, GL_POSITION, p);
-            glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-            glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
-            glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
-            glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
-            continue;
-        }
-        float p[4] = {l.position.x, l.position.y, l.position.z, 1.0f};
-        glLightfv(id, GL_POSITION, p);
-        float a0 = l.attenuation0, a1 = l.attenuation1, a2 = l.attenuation2;
-        if (a0 == 0.0f && a1 == 0.0f && a2 == 0.0f)
-            a0 = 1.0f;   // no division by zero
-        glLightf(id, GL_CONSTANT_ATTENUATION, a0);
-        glLightf(id, GL_LINEAR_ATTENUATION, a1);
-        glLightf(id, GL_QUADRATIC_ATTENUATION, a2);
-        if (l.type == GfxLightType::Spot) {
-            float d[3] = {l.direction.x, l.direction.y, l.direction.z};
-            glLightfv(id, GL_SPOT_DIRECTION, d);
-            // Outer half-angle as the cut-off; the falloff between the inner
-            // and the outer cone becomes an exponent that halves the light
-            // midway between them.
-            float outer = std::clamp(l.phi * 0.5f, 0.0f, float(M_PI) * 0.5f);
-            float inner = std::clamp(l.theta * 0.5f, 0.0f, outer);
-            float exponent = 0.0f;
-            if (outer - inner > 1e-4f) {
-                float c = std::cos((inner + outer) * 0.5f);
-                if (c > 0.0f && c < 1.0f)
-                    exponent = std::clamp(std::log(0.5f) / std::log(c), 0.0f, 128.0f);
-            }
-            glLightf(id, GL_SPOT_CUTOFF, outer * 180.0f / float(M_PI));
-            glLightf(id, GL_SPOT_EXPONENT, exponent);
-        } else {
-            glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-            glLightf(id, GL_SPOT_EXPONENT, 0.0f);
-        }
-    }
-}
-
 void GfxGlDevice::ApplyTransforms(const GfxDeviceState& s, bool screenSpace)
 {
     const GfxViewport& v = s.viewport;
@@ -590,32 +485,32 @@ void GfxGlDevice::ApplyArrays(const GfxDeviceState& s, uint32_t fvf)
     const uint8_t* base = mBatch.Vertices().data();
     // Colours were put in RGBA order while gathering when GL cannot take BGRA.
     const GLint colourFormat = fn.bgraArrays ? GL_BGRA : 4;
-    const bool lit = s.Get(GfxRs::Lighting) && !l.rhw;
-    // Vertex specular is added after texturing when specular is on and the
-    // vertices are not lit (lit specular comes from the material).
-    const bool addSpecular = !lit && l.hasSpecular && s.Get(GfxRs::SpecularEnable) && fn.SecondaryColorPointer;
-    const bool enables = !mGlValid || fvf != mAppliedFvf || addSpecular != mAppliedColourSum;
+    // Lit vertices take their colours from mLitColours (RGBA bytes, diffuse
+    // then specular). The specular colour is added after texturing when
+    // specular is on.
+    const bool lit = Lit(s, fvf);
+    const bool hasColour = lit || l.hasDiffuse;
+    const bool addSpecular = s.Get(GfxRs::SpecularEnable) && fn.SecondaryColorPointer && (lit || l.hasSpecular);
+    const bool enables = !mGlValid || fvf != mAppliedFvf || addSpecular != mAppliedColourSum || lit != mAppliedLit;
 
     glVertexPointer(3, GL_FLOAT, GLsizei(l.stride), base);
-    if (l.hasNormal)
-        glNormalPointer(GL_FLOAT, GLsizei(l.stride), base + l.normal);
-    if (l.hasDiffuse)
+    if (lit)
+        glColorPointer(4, GL_UNSIGNED_BYTE, 8, mLitColours.data());
+    else if (l.hasDiffuse)
         glColorPointer(colourFormat, GL_UNSIGNED_BYTE, GLsizei(l.stride), base + l.diffuse);
-    if (addSpecular)
+    if (addSpecular && lit)
+        fn.SecondaryColorPointer(3, GL_UNSIGNED_BYTE, 8, mLitColours.data() + 4);
+    else if (addSpecular)
         fn.SecondaryColorPointer(fn.bgraArrays ? GL_BGRA : 3, GL_UNSIGNED_BYTE, GLsizei(l.stride), base + l.specular);
     if (l.hasTex)
         glTexCoordPointer(2, GL_FLOAT, GLsizei(l.stride), base + l.tex);
     mAppliedColourSum = addSpecular;
+    mAppliedLit = lit;
     if (!enables)
         return;
     glEnableClientState(GL_VERTEX_ARRAY);
-    if (l.hasNormal) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-    } else {
-        glDisableClientState(GL_NORMAL_ARRAY);
-        glNormal3f(0.0f, 0.0f, 0.0f);   // lighting without normals: ambient and emissive only
-    }
-    if (l.hasDiffuse) {
+    glDisableClientState(GL_NORMAL_ARRAY);   // GL does no lighting
+    if (hasColour) {
         glEnableClientState(GL_COLOR_ARRAY);
     } else {
         glDisableClientState(GL_COLOR_ARRAY);
@@ -662,28 +557,37 @@ void GfxGlDevice::Apply(const GfxDeviceState& s, uint32_t fvf)
         ApplyTexture(s);
     if (all || !SameCombiner(s, a))
         ApplyCombiner(s);
-    if (all || !SameMaterial(s, a))
-        ApplyMaterial(s);
-    const bool newLights = all || !SameLights(s, a);
-    if (newLights)
-        ApplyLights(s);   // leaves the view matrix in the modelview
-
     const bool screenSpace = ScreenSpace(fvf);
     const bool wasScreenSpace = ScreenSpace(mAppliedFvf);
-    if (all || newLights || newViewport || screenSpace != wasScreenSpace ||
-        (!screenSpace && !SameTransforms(s, a)))
+    if (all || newViewport || screenSpace != wasScreenSpace || (!screenSpace && !SameTransforms(s, a)))
         ApplyTransforms(s, screenSpace);
-    const bool lit = s.Get(GfxRs::Lighting) && !screenSpace;
-    if (all || lit != (a.Get(GfxRs::Lighting) && !wasScreenSpace)) {
-        if (lit)
-            glEnable(GL_LIGHTING);
-        else
-            glDisable(GL_LIGHTING);
-    }
     ApplyArrays(s, fvf);
     mApplied = s;
     mAppliedFvf = fvf;
     mGlValid = true;
+}
+
+bool GfxGlDevice::Lit(const GfxDeviceState& s, uint32_t fvf)
+{
+    return s.Get(GfxRs::Lighting) && !ScreenSpace(fvf);
+}
+
+void GfxGlDevice::LightBatch()
+{
+    const GfxVertexLighting lighting(mBatchState);
+    const uint32_t count = mBatch.VertexCount();
+    mLitColours.resize(size_t(count) * 8);
+    const bool rgba = !mDisplay->Fn().bgraArrays;
+    lighting.LightVertices(mBatch.Vertices().data(), count, mBatchFvf, rgba, mLitColours.data());
+    if (mDisplay->Fn().SecondaryColorPointer || !lighting.HasSpecular())
+        return;
+    // Without a secondary colour the specular colour joins the diffuse one
+    // (before texturing rather than after).
+    for (size_t i = 0; i < count; ++i) {
+        uint8_t* v = mLitColours.data() + i * 8;
+        for (int c = 0; c < 3; ++c)
+            v[c] = uint8_t(std::min(255, v[c] + v[4 + c]));
+    }
 }
 
 void GfxGlDevice::Flush()
@@ -692,6 +596,8 @@ void GfxGlDevice::Flush()
         return;
     mFlushing = true;
     if (mDisplay->MakeCurrent()) {
+        if (Lit(mBatchState, mBatchFvf))
+            LightBatch();
         Apply(mBatchState, mBatchFvf);
         const std::vector<uint32_t>& indices = mBatch.Indices();
         glDrawRangeElements(ShapeMode(mBatch.Shape()), 0, mBatch.VertexCount() - 1, GLsizei(indices.size()),
