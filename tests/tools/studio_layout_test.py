@@ -197,5 +197,51 @@ class SceneFile(unittest.TestCase):
             float(node.get("yaw"))
 
 
+class Pictures(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.pictures = {name: draw() for name, draw in studio_textures.TEXTURES.items()}
+
+    def alpha(self, c, x, y):
+        return c.px[(y * c.w + x) * 4 + 3]
+
+    def straight(self, c, x, y):
+        i = (y * c.w + x) * 4
+        a = c.px[i + 3]
+        return tuple(c.px[i + k] / a * 255.0 for k in range(3))
+
+    def test_sizes_are_powers_of_two_within_the_loaders_limit(self):
+        for name, c in self.pictures.items():
+            for side in (c.w, c.h):
+                self.assertTrue(8 <= side <= 1024 and side & (side - 1) == 0, name)
+        for name in ("backgrounds/blackboard_clear.png", "backgrounds/chalkboard_sm.png"):
+            self.assertEqual((self.pictures[name].w, self.pictures[name].h), (256, 256))
+
+    def test_the_lens_flare_glows_from_its_middle_to_nothing(self):
+        c = self.pictures["textures/lensflare.png"]
+        self.assertEqual((c.w, c.h), (128, 128))
+        self.assertGreater(self.alpha(c, 64, 64), 0.95)
+        for x, y in ((0, 0), (127, 0), (0, 127), (127, 127), (0, 64), (64, 127)):
+            self.assertLess(self.alpha(c, x, y), 0.01, (x, y))
+        ring = [self.alpha(c, 64 + r, 64) for r in range(0, 64, 8)]
+        self.assertEqual(ring[:4], sorted(ring[:4], reverse=True))
+
+    def test_chalkboards_are_opaque_dark_green_and_differ(self):
+        clear = self.pictures["backgrounds/blackboard_clear.png"]
+        smudged = self.pictures["backgrounds/chalkboard_sm.png"]
+        for c in (clear, smudged):
+            self.assertTrue(all(a > 0.999 for a in c.px[3::4]))
+            r, gg, b = self.straight(c, 128, 128)
+            self.assertGreater(gg, r)
+            self.assertGreater(gg, b)
+            self.assertLess(gg, 110)
+        self.assertNotEqual(clear.rgba_bytes(), smudged.rgba_bytes())
+
+    def test_surfaces_are_opaque(self):
+        for name, c in self.pictures.items():
+            if name != "textures/lensflare.png":
+                self.assertTrue(all(a > 0.999 for a in c.px[3::4]), name)
+
+
 if __name__ == "__main__":
     unittest.main()
