@@ -30,6 +30,9 @@ const KScene::CameraRecord kDefaultShot(-3.0089f, 3.3058f, -10.0544f, 0.0f, 6.07
 const KScene::CameraRecord kIntroShot(-3.017f, 4.006f, -7.726f, 6.283f, 4.614f, 0.105f, 0.785f);
 const KScene::CameraRecord kBoardShot(1.002f, 4.986f, -10.054f, 0.0f, 6.279f, 0.0f, 0.245f);
 const KScene::CameraRecord kFinalShot(1.002f, 4.986f, -10.054f, 0.0f, 6.279f, 0.0f, 0.405f);
+// The opening shot turned by the pointer as far as it goes, toward the
+// classmates.
+const KScene::CameraRecord kOrbitShot(-3.0089f, 3.3058f, -10.0544f, 0.0f, 4.756f, 0.0f, 0.715f);
 
 int Distance(uint32_t a, uint32_t b)
 {
@@ -164,7 +167,8 @@ TEST_F(StudioPreview, EveryShotIsAStudioAndIsKeptAsAPicture)
     const Shot shots[] = {{"default", kDefaultShot},
                           {"intro", kIntroShot},
                           {"board", kBoardShot},
-                          {"final", kFinalShot}};
+                          {"final", kFinalShot},
+                          {"orbit", kOrbitShot}};
     for (const Shot& s : shots) {
         ASSERT_NO_FATAL_FAILURE(Draw(s.camera));
         ASSERT_NO_FATAL_FAILURE(Keep(s.name));
