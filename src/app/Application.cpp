@@ -328,6 +328,8 @@ void TApplication::AddRestoreTask(TTask* task)
 {
     if (mRestoreTasks)
         mRestoreTasks->Add(task);
+    else
+        delete task;
 }
 
 TString TApplication::GetClipboardString() const

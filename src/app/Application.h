@@ -74,7 +74,8 @@ public:
     TTaskList* GetTaskList() const;
     void AddTask(TTask* task);
     bool RemoveTask(TTask* task);
-    // Tasks run after the display has restored its surfaces.
+    // Tasks run after the display has restored its surfaces; the list owns
+    // them (without a list the task is deleted at once).
     void AddRestoreTask(TTask* task);
     TTaskList* GetRestoreTasks() const { return mRestoreTasks.get(); }
 

@@ -2,6 +2,7 @@
 
 #include "game/show/GameSettings.h"
 #include "game/show/ShowController.h"
+#include "game/stage/scene/SceneSet.h"
 #include "os/system/Time.h"
 #include "platform/Log.h"
 #include "render/AnimatedTexture.h"
@@ -36,8 +37,10 @@ int32_t TGameLoop::LogoFrameAt(uint32_t clockMs) const
 void TGameLoop::AdvanceLogo()
 {
     const int32_t frame = LogoFrameAt(mClock.GetTime());
-    if (frame >= 0)
-        mLogo->SetFrame(frame);
+    if (frame < 0)
+        return;
+    mLogo->SetFrame(frame);
+    KScene::KSceneSet::Get()->ShowAnimationOnElement(TString("kid_pedestal_tv"), mLogo);
 }
 
 void TGameLoop::OnActivate(bool active)

@@ -5,6 +5,11 @@
 #include "game/show/GameSettings.h"
 #include "game/show/GameSingletons.h"
 #include "game/show/event/EventTrigger.h"
+#include "game/show/event/ShowLinks.h"
+#include "game/stage/StageLua.h"
+#include "game/stage/StageWindow.h"
+#include "game/stage/TextureUpdater.h"
+#include "game/stage/effects/Confetti.h"
 #include "game/stage/anim/AnimManager.h"
 #include "game/stage/anim/ShowAnimLua.h"
 #include "platform/PlatformEvent.h"
@@ -19,8 +24,10 @@
 
 void RegisterGameWindowTypes(TWindowManager* windows)
 {
-    if (windows)
-        windows->RegisterWindowType(TString("Slider"), &TSlider::GetCreator);
+    if (!windows)
+        return;
+    windows->RegisterWindowType(TString("Slider"), &TSlider::GetCreator);
+    windows->RegisterWindowType(TString("Demo"), &KDemo::GetCreator);
 }
 
 void GameMain(TApplication* application, const char* commandLine)
@@ -38,6 +45,9 @@ void GameMain(TApplication* application, const char* commandLine)
 
     // The settings come first: they open the display in the player's mode.
     GameSettings::Create()->ApplyStartup();
+    // After a display restore the studio screens get their pictures back.
+    application->AddRestoreTask(new KUtil::TextureUpdater());
+    KEvent::SetConfettiFactory([](uint16_t count) { return ConfettiCanon::Create(count); });
     // The title theme plays, looping, while the start screen is up.
     std::shared_ptr<TSound> theme = TSound::Create(TString("music/theme.ogg"), true, kSoundGroupMusic);
     if (theme)
@@ -46,8 +56,10 @@ void GameMain(TApplication* application, const char* commandLine)
     TWindowManager* windows = application->GetWindowManager();
     if (windows) {
         RegisterGameWindowTypes(windows);
-        if (TWindowScript* script = GetWindowScript())
+        if (TWindowScript* script = GetWindowScript()) {
             RegisterShowAnimationLua(script->GetState());
+            RegisterStageLua(script->GetState());
+        }
         if (TWindowScriptHooks* script = windows->GetScript())
             script->RunFile(TString("scripts/mainloop.lua"));
     }
@@ -65,6 +77,7 @@ void GameMain(TApplication* application, const char* commandLine)
         application->GetEvent(event);
 
     trigger.reset();
+    KEvent::SetConfettiFactory(nullptr);
     if (theme)
         theme->StopAll();
     DestroyGameSingletons();

@@ -8,6 +8,10 @@
 #include "game/stage/anim/AnimManager.h"
 #include "game/stage/anim/FlunkDropAnim.h"
 #include "game/stage/anim/MoneyAnim.h"
+#include "game/stage/camera/CameraAnimator.h"
+#include "game/stage/effects/LensFlare.h"
+#include "game/stage/scene/MaterialTable.h"
+#include "game/stage/scene/SceneSet.h"
 
 namespace {
 
@@ -34,6 +38,10 @@ const std::vector<TGameSingleton>& GameSingletons()
         {"AnimManager", &DestroyAnimations},
         {"QuestionDB", &KQuestion::QuestionDB::Destroy},
         {"EventManager", &KEvent::EventManager::Destroy},
+        {"LensFlare", &KScene::LensFlare::Destroy},
+        {"KSceneSet", &KScene::KSceneSet::Destroy},
+        {"MaterialTable", &KScene::MaterialTable::Destroy},
+        {"CameraAnimator", &KScene::CameraAnimator::Destroy},
         {"MTRandom", &MTRandom::Destroy},
         {"GameSettings", &GameSettings::Destroy},
     };

@@ -4,7 +4,10 @@
 #include "game/show/event/ShowEvents.h"
 #include "game/show/event/SoundEvents.h"
 #include "game/show/question/Question.h"
+#include "game/stage/StageWindow.h"
+#include "game/stage/scene/SceneSet.h"
 #include "platform/Log.h"
+#include "render/Texture.h"
 #include "ui/LuaBinding.h"
 #include "ui/ModalWindow.h"
 #include "ui/Window.h"
@@ -29,6 +32,11 @@ ShowController* ShowController::Instance()
 {
     if (!gInstance)
         gInstance = new ShowController();
+    return gInstance;
+}
+
+ShowController* ShowController::Existing()
+{
     return gInstance;
 }
 
@@ -100,6 +108,19 @@ void ShowController::SetScreenWindow(TWindow* window)
     mScreenWindow = window;
 }
 
+void ShowController::SetMainScreensTexture(const TTextureRef& texture)
+{
+    KScene::KSceneSet* scene = KScene::KSceneSet::Get();
+    scene->SetElementTexture(TString("mainscreen_1"), texture);
+    scene->SetElementTexture(TString("mainscreen_2"), texture);
+}
+
+void ShowController::ClearMainScreens()
+{
+    SetMainScreensTexture(TTexture::Get(TString("backgrounds/blackboard_clear"), 0));
+    SetScreenWindow(nullptr);
+}
+
 void ShowController::AdvanceNextFrame()
 {
     KEvent::MakeAdvanceScript();
@@ -115,6 +136,8 @@ void ShowController::DropOut()
 {
     mRecord.state = kDropOutState;
     ShowChalkboardText(TString());
+    if (TWindow* question = mStage ? mStage->GetQuestionWindow() : nullptr)
+        question->SetFlags(0);
     SkipVO();
     AdvanceNextFrame();
 }
@@ -146,7 +169,11 @@ void ShowController::ShowQuestionWindow(TWindow* window)
 {
     if (!window)
         return;
-    // Until the studio holds question windows, the top screen does.
+    if (mStage) {
+        mStage->ShowQuestionWindow(window);
+        return;
+    }
+    // Without a stage, the top screen holds question windows.
     TWindowManager* windows = GetWindowManager();
     TModalWindow* top = windows ? windows->GetTopModal() : nullptr;
     if (top && top->AddChild(window, true))

@@ -6,8 +6,10 @@
 
 #include "game/show/GameRecord.h"
 #include "game/show/event/ShowLinks.h"
+#include "render/TextureRef.h"
 #include "ui/Liveness.h"
 
+class KDemo;
 class TWindow;
 struct lua_State;
 
@@ -28,6 +30,8 @@ public:
     using State = void (*)(ShowController& show);
 
     static ShowController* Instance();
+    // The controller when one exists, else null (never makes one).
+    static ShowController* Existing();
     static void Destroy();
 
     ~ShowController() override;
@@ -42,11 +46,18 @@ public:
     // nothing but count as run.
     static void SetState(int32_t state, State step);
 
+    // The stage window (not owned): it registers itself while it lives.
+    void SetStage(KDemo* stage) { mStage = stage; }
+    KDemo* GetStage() const { return mStage; }
+
     // The window shown on the studio screens (owned); replacing or
     // clearing it deletes the one before.
     void SetScreenWindow(TWindow* window);
     TWindow* GetScreenWindow() const { return mScreenWindow; }
-    void ClearMainScreens() { SetScreenWindow(nullptr); }
+    // Both studio screens show the texture (none: untextured).
+    void SetMainScreensTexture(const TTextureRef& texture);
+    // Both studio screens show the clean blackboard; the screen window goes.
+    void ClearMainScreens();
     void SetCurrentMusic(std::shared_ptr<KEvent::Event> music) { mCurrentMusic = std::move(music); }
 
     // The script functions.
@@ -62,9 +73,8 @@ public:
     TString GetBoardLabel(int32_t position) const;
 
     // KEvent::ShowLink: one step runs the record's state (the previous
-    // state becomes that state first). The studio screens come with the
-    // studio: until then they show nothing, and question windows go on
-    // the top screen.
+    // state becomes that state first). Question windows go on the stage,
+    // or on the top screen while there is no stage.
     void ShowStep() override;
     std::shared_ptr<KEvent::Event> GetCurrentMusic() override { return mCurrentMusic; }
     void ShowQuestionOnMainScreens(KEvent::QuestionView* question) override;
@@ -79,6 +89,7 @@ private:
     void RegisterLua(lua_State* L);
 
     GameRecord mRecord;
+    KDemo* mStage = nullptr;
     TWindow* mScreenWindow = nullptr;
     std::vector<std::unique_ptr<TWindow>> mUnshown; // question windows with nowhere to go
     std::shared_ptr<KEvent::Event> mCurrentMusic;

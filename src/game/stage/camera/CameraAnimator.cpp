@@ -3,6 +3,7 @@
 #include "game/show/event/Event.h"
 #include "game/stage/anim/Interpolate.h"
 #include "game/stage/camera/CameraAngles.h"
+#include "game/stage/camera/CameraShots.h"
 #include "game/stage/scene/SceneSet.h"
 
 namespace KScene {
@@ -49,7 +50,7 @@ CameraAnimator::~CameraAnimator() = default;
 
 CameraRecord CameraAnimator::DefaultShot()
 {
-    return CameraRecord(-3.0089f, 3.3058f, -10.0544f, 0.0f, 6.07f, 0.0f, 0.715f);
+    return kDefaultShot;
 }
 
 void CameraAnimator::StopMove()
