@@ -114,6 +114,14 @@ void GameScreenTest::PressKey(unsigned long keysym)
     XFlush(d);
 }
 
+void GameScreenTest::MovePointer(int pictureX, int pictureY)
+{
+    Display* d = mX.GetDisplay();
+    XTestFakeMotionEvent(d, DefaultScreen(d), mRootX + ToWindowX(pictureX), mRootY + ToWindowY(pictureY),
+                         CurrentTime);
+    XFlush(d);
+}
+
 void GameScreenTest::ClickAt(int pictureX, int pictureY)
 {
     Display* d = mX.GetDisplay();

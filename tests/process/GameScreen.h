@@ -35,6 +35,7 @@ protected:
     static double Difference(const std::vector<unsigned long>& a, const std::vector<unsigned long>& b);
 
     void PressKey(unsigned long keysym);
+    void MovePointer(int pictureX, int pictureY);
     // Moves the pointer there first, as a hand does, then clicks.
     void ClickAt(int pictureX, int pictureY);
 

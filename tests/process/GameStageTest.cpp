@@ -1,0 +1,111 @@
+// The studio in the running game: a test script loads the set, opens the
+// stage and moves the camera through the show's shots, one a key. What
+// the window shows is read back from the X server.
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "GameScreen.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+const char kTestScript[] = R"(-- The studio, then the show's shots, one a key.
+local function NextKey()
+    local m
+    repeat
+        m = WaitForMessage()
+    until m ~= nil and m.type == kPressAnyKey
+end
+
+return function()
+    LoadStudio("mesh/set/Set.xml")
+    PushModal("stage")
+    ReadFile("scripts/demo.lua")
+    NextKey()
+    CameraShot("intro", 200)
+    NextKey()
+    CameraShot("board", 200)
+    NextKey()
+    CameraReturn(100)
+    while true do
+        NextKey()
+    end
+end
+)";
+
+constexpr PictureArea kWhole{0, 0, 800, 600};
+
+class GameStageTest : public GameScreenTest {
+protected:
+    void SetUp() override
+    {
+        GameScreenTest::SetUp();
+        const fs::path built = fs::path(QUILLORY_BINARY).parent_path() / "assets";
+        std::error_code failed;
+        fs::copy(built, fs::path(mGame.Path()) / "assets", fs::copy_options::recursive, failed);
+        ASSERT_FALSE(failed) << failed.message();
+        std::ofstream(fs::path(mGame.Path()) / "assets" / "scripts" / "mainloop.lua") << kTestScript;
+    }
+
+    // The picture once it has stopped changing (the camera has arrived).
+    std::vector<unsigned long> Settled()
+    {
+        std::vector<unsigned long> last = Pixels(kWhole);
+        for (int i = 0; i < 40; ++i) {
+            std::this_thread::sleep_for(100ms);
+            std::vector<unsigned long> now = Pixels(kWhole);
+            if (Difference(now, last) < 0.001)
+                return now;
+            last = std::move(now);
+        }
+        return last;
+    }
+
+    // How many distinct colours (a flat or empty picture has few).
+    static size_t Colours(const std::vector<unsigned long>& pixels)
+    {
+        std::vector<unsigned long> sorted(pixels);
+        std::sort(sorted.begin(), sorted.end());
+        return size_t(std::unique(sorted.begin(), sorted.end()) - sorted.begin());
+    }
+
+    TempFolder mGame;
+};
+
+TEST_F(GameStageTest, ATestScriptShowsTheStudioAndMovesTheCameraThroughTheShots)
+{
+    StartGame(mGame.Path());
+    if (HasFatalFailure())
+        return;
+    // Away from the edges, where the pointer would turn the camera.
+    MovePointer(400, 300);
+    const std::vector<unsigned long> wide = Settled();
+    ASSERT_FALSE(wide.empty());
+    EXPECT_GT(Colours(wide), 200u) << "the studio is not drawn";
+
+    PressKey(XK_space);
+    const std::vector<unsigned long> intro = Settled();
+    EXPECT_GT(Difference(intro, wide), 0.5) << "the camera did not move to the classmates";
+
+    PressKey(XK_space);
+    const std::vector<unsigned long> board = Settled();
+    EXPECT_GT(Difference(board, intro), 0.5) << "the camera did not move to the board";
+
+    PressKey(XK_space);
+    const std::vector<unsigned long> back = Settled();
+    EXPECT_LT(Difference(back, wide), 0.1) << "the camera did not come back to the wide shot";
+
+    const std::string log = ReadLog();
+    for (const char* trouble : {"rror", "Cannot", "not found", "does not load", "Could not"})
+        EXPECT_EQ(log.find(trouble), std::string::npos) << trouble << "\n" << log;
+
+    CloseGame();
+}
+
+} // namespace
