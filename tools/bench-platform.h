@@ -6,6 +6,7 @@
 // goes out of scope.
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "os/window/Window.h"
 #include "platform/AssetManager.h"
@@ -44,6 +45,11 @@ public:
     BenchPlatform& operator=(const BenchPlatform&) = delete;
 
     bool IsReady() const { return mReady; }
+    // The back buffer's pixels in the rectangle (after a frame not presented).
+    bool ReadBack(const GfxRect& rect, std::vector<uint32_t>* pixels)
+    {
+        return mReady && mPlatform->GetData()->mDirectDraw->ReadBack(rect, pixels) == GfxResult::Ok;
+    }
 
 private:
     TTestDisplayHost mHost;
