@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "game/stage/effects/LensFlare.h"
 #include "game/stage/scene/Element.h"
 #include "game/stage/scene/SceneSet.h"
 #include "render/Model.h"
@@ -57,13 +58,15 @@ protected:
 
     void TearDown() override
     {
+        KScene::LensFlare::Destroy();
         KScene::KSceneSet::Destroy();
         CloseScreen();
     }
 
     // The set through the shot on a black screen (filled outside the
-    // frame); the screen read back.
-    void Draw(const KScene::CameraRecord& shot)
+    // frame), with flares the lens flares after it as the stage draws them;
+    // the screen read back.
+    void Draw(const KScene::CameraRecord& shot, bool flares = false)
     {
         KScene::KSceneSet* set = KScene::KSceneSet::Get();
         set->GetCamera() = shot;
@@ -71,6 +74,11 @@ protected:
         Clear(kBlack);
         ASSERT_TRUE(r.BeginDraw(false));
         set->Draw();
+        if (flares) {
+            ASSERT_TRUE(r.Begin3d());
+            KScene::LensFlare::Get()->Draw();
+            r.End3d();
+        }
         r.EndDraw(false);
         ASSERT_NO_FATAL_FAILURE(ReadScreen());
     }
@@ -170,7 +178,7 @@ TEST_F(StudioPreview, EveryShotIsAStudioAndIsKeptAsAPicture)
                           {"final", kFinalShot},
                           {"orbit", kOrbitShot}};
     for (const Shot& s : shots) {
-        ASSERT_NO_FATAL_FAILURE(Draw(s.camera));
+        ASSERT_NO_FATAL_FAILURE(Draw(s.camera, true));
         ASSERT_NO_FATAL_FAILURE(Keep(s.name));
         // The set fills the view (no black holes past the walls) and is
         // not one flat colour.
