@@ -55,6 +55,9 @@ struct GfxDeviceState {
 //   on and a vertex that has the colour), local viewer, specular added
 //   after texturing when SpecularEnable is on; all-zero attenuation counts
 //   as (1, 0, 0). The formulas are in GfxVertexLighting.h.
+// - With Clipping off, nothing is cut at the near and far planes: depth
+//   is held to 0..1 instead (a 2D pass with the last 3D pass's planes
+//   still draws at z 0).
 // - The back buffer has no alpha: it reads 255 whatever is drawn.
 // - Drawing only inside BeginScene/EndScene (SceneNotInScene); Clear works
 //   outside a scene too.

@@ -325,6 +325,23 @@ TEST_F(RenderPixels, AClipRectangleClipsFillsAndQuads)
     EXPECT_EQ(Covered(), TRect(150, 170, 200, 200));
 }
 
+TEST_F(RenderPixels, TwoDQuadsStillDrawAfterAThreeDPassMovedTheNearPlane)
+{
+    // The 2D projection takes the last perspective's near and far planes,
+    // which leave z 0 in front of the near plane; 2D passes draw with
+    // clipping off, so the quad shows all the same.
+    ASSERT_TRUE(mRenderer->BeginDraw(false));
+    ASSERT_TRUE(mRenderer->Begin3d());
+    mRenderer->SetPerspective(1.0f, 32.0f, 0.7f, 0.0f);
+    mRenderer->End3d();
+    ASSERT_TRUE(mRenderer->Begin2d());
+    Quad2d(100, 100, 200, 150, 0xFF00FF00u);
+    mRenderer->End2d();
+    mRenderer->EndDraw(true);
+    EXPECT_EQ(Covered(), TRect(100, 100, 200, 150));
+    EXPECT_EQ(Pixel(150, 125), Rgb(0, 255, 0));
+}
+
 TEST_F(RenderPixels, ALitQuadIsLit)
 {
     // Ambient 0.2 on a white ambient material, diffuse (1, 0.5, 0.25) under

@@ -28,6 +28,7 @@ struct GfxGlFuncs {
     PFNGLSECONDARYCOLORPOINTERPROC SecondaryColorPointer = nullptr;  // optional
     PFNGLPROVOKINGVERTEXPROC ProvokingVertex = nullptr;              // optional
     bool bgraArrays = false;   // colour arrays may be given as GL_BGRA bytes
+    bool depthClamp = false;   // GL_DEPTH_CLAMP: clipping off spares the near and far planes
 
     bool Load();
 };

@@ -326,6 +326,14 @@ void GfxGlDevice::ApplyRenderStates(const GfxDeviceState& s)
         glEnable(GL_DEPTH_TEST);
     else
         glDisable(GL_DEPTH_TEST);
+    // Clipping off: geometry beyond the near and far planes is drawn, its
+    // depth held to the range (a 2D pass keeps the last 3D pass's planes).
+    if (mDisplay->Fn().depthClamp) {
+        if (s.Get(GfxRs::Clipping))
+            glDisable(GL_DEPTH_CLAMP);
+        else
+            glEnable(GL_DEPTH_CLAMP);
+    }
     glDepthFunc(CompareFunc(s.Get(GfxRs::ZFunc)));
     glDepthMask(s.Get(GfxRs::ZWriteEnable) ? GL_TRUE : GL_FALSE);
 

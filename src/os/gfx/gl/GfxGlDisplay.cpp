@@ -48,6 +48,8 @@ bool GfxGlFuncs::Load()
     bgraArrays = SDL_GL_ExtensionSupported("GL_ARB_vertex_array_bgra") ||
                  SDL_GL_ExtensionSupported("GL_EXT_vertex_array_bgra") || vmajor > 3 ||
                  (vmajor == 3 && vminor >= 2);
+    depthClamp = SDL_GL_ExtensionSupported("GL_ARB_depth_clamp") || SDL_GL_ExtensionSupported("GL_NV_depth_clamp") ||
+                 vmajor > 3 || (vmajor == 3 && vminor >= 2);
     return true;
 }
 
