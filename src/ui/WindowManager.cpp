@@ -322,8 +322,10 @@ void TWindowManager::Frame()
             tasks->RunAll(kPassFrame);
     if (TModalWindow* top = GetTopModal())
         top->RunTasks(kPassFrame);
-    // Invalidations made by the frame tasks do not ask for another frame.
-    mNeedsRedraw = false;
+    // Invalidations made by the frame tasks do not ask for another frame,
+    // but a modal window popped by them does: this frame draws no modal
+    // window, and the picture must not stay as it was.
+    mNeedsRedraw = mTreeChanged;
 
     TRenderer* renderer = TRenderer::Get();
     if (!mRenderTarget) {

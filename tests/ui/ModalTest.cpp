@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "ManagerTestSupport.h"
 
 #include "ui/LayeredWindow.h"
@@ -436,6 +438,14 @@ TEST_F(ModalDrawTest, PoppingInAFrameTaskStopsThatFramesModalDrawing)
     EXPECT_EQ(Draws(), Strings{"task:1"}); // popped in the frame: no modal window drawn
     EXPECT_EQ(Frames(), 1u);
     EXPECT_EQ(GfxRecordingLog().presents, 1u);
+
+    // The next frame comes without anyone asking for it: the screen must
+    // not keep the popped window's picture.
+    gLog.clear();
+    gNow += 20;
+    mManager->HandleEvent(Ev(kEventIdle));
+    EXPECT_EQ(Frames(), 2u);
+    EXPECT_NE(std::find(gLog.begin(), gLog.end(), "a:draw"), gLog.end());
     EXPECT_EQ(Draws(), (Strings{"task:1", "screen:draw", "a:draw"}));
 }
 
