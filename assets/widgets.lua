@@ -1,6 +1,7 @@
 -- A dialog with one of every widget: an image, push, toggle, radio, check
 -- and round (masked) buttons, text with a link, a text edit and a slider.
--- Opened with DoModal("widgets.lua"); the close button ends it. Labels are
+-- Opened with DoModal("widgets.lua"); the close button ends it, the studio
+-- button ends it with "studio". Labels are
 -- string-table keys (strings.xml).
 
 local body = { "fonts/default.mvec", 16, Color(235, 235, 245) }
@@ -68,8 +69,14 @@ Window{ name = "widgets", x = kCenter, y = kCenter, w = 480, h = 400,
         sliderimage = "ui/slider_thumb.png", sliderrollimage = "ui/slider_thumb_roll.png" },
     Text{ name = "status", x = 20, y = 296, w = 440, h = 24, label = "", font = body },
 
+    PushButton("studio", 20, 340, "WIDGETS_STUDIO"),
     PushButton("close", 300, 340, "WIDGETS_CLOSE", { close = true }),
 }()
+
+-- The dialog ends with "studio": the main script opens the studio.
+SetCommand("studio", function()
+    CloseWindow("studio")
+end)
 
 SetCommand("hello", function()
     SetLabel("status", GetString("WIDGETS_GREETING", GetLabel("playername")))

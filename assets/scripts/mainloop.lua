@@ -1,7 +1,40 @@
 -- The game's main script, run once the display is up: the screens start
 -- here. For now the title layer (title.lua) stays up; a key or a click on it
 -- opens the widgets dialog (widgets.lua), and closing that comes back to the
--- title.
+-- title. The dialog's Studio button opens the studio (scripts/demo.lua),
+-- where each key glides the camera to the next of the show's shots and
+-- Escape comes back to the title.
+
+-- The shots in turn; the last goes back to where the camera started.
+local kShots = { "intro", "board", "final", false }
+local kEscape = "raw:" .. string.char(27)
+local studioLoaded = false
+
+local function VisitStudio()
+    if not studioLoaded then
+        LoadStudio("mesh/set/Set.xml")
+        studioLoaded = true
+    end
+    PushModal("stage")
+    ReadFile("scripts/demo.lua")
+    local shot = 0
+    while true do
+        local m = WaitForMessage()
+        if m ~= nil and m.type == kPressAnyKey and m.name ~= "mouse:up" then
+            if m.name == kEscape then
+                break
+            end
+            shot = shot % #kShots + 1
+            if kShots[shot] then
+                CameraShot(kShots[shot], 1000)
+            else
+                CameraReturn(1000)
+            end
+        end
+    end
+    PopModal("stage")
+end
+
 return function()
     PushModal("title")
     ReadFile("title.lua")
@@ -11,6 +44,8 @@ return function()
         repeat
             m = WaitForMessage()
         until m ~= nil and m.type == kPressAnyKey
-        DoModal("widgets.lua")
+        if DoModal("widgets.lua") == "studio" then
+            VisitStudio()
+        end
     end
 end

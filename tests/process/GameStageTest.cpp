@@ -50,7 +50,18 @@ protected:
         std::error_code failed;
         fs::copy(built, fs::path(mGame.Path()) / "assets", fs::copy_options::recursive, failed);
         ASSERT_FALSE(failed) << failed.message();
+    }
+
+    void UseTestScript()
+    {
         std::ofstream(fs::path(mGame.Path()) / "assets" / "scripts" / "mainloop.lua") << kTestScript;
+    }
+
+    void ExpectCleanLog()
+    {
+        const std::string log = ReadLog();
+        for (const char* trouble : {"rror", "Cannot", "not found", "does not load", "Could not"})
+            EXPECT_EQ(log.find(trouble), std::string::npos) << trouble << "\n" << log;
     }
 
     // The picture once it has stopped changing (the camera has arrived).
@@ -80,6 +91,7 @@ protected:
 
 TEST_F(GameStageTest, ATestScriptShowsTheStudioAndMovesTheCameraThroughTheShots)
 {
+    UseTestScript();
     StartGame(mGame.Path());
     if (HasFatalFailure())
         return;
@@ -101,10 +113,42 @@ TEST_F(GameStageTest, ATestScriptShowsTheStudioAndMovesTheCameraThroughTheShots)
     const std::vector<unsigned long> back = Settled();
     EXPECT_LT(Difference(back, wide), 0.1) << "the camera did not come back to the wide shot";
 
-    const std::string log = ReadLog();
-    for (const char* trouble : {"rror", "Cannot", "not found", "does not load", "Could not"})
-        EXPECT_EQ(log.find(trouble), std::string::npos) << trouble << "\n" << log;
+    ExpectCleanLog();
+    CloseGame();
+}
 
+// The way a person gets there today: the title, the widgets dialog's
+// Studio button, a key for the next shot, Escape back to the title.
+TEST_F(GameStageTest, TheStudioOpensFromTheWidgetsDialogAndEscapeGoesBackToTheTitle)
+{
+    StartGame(mGame.Path());
+    if (HasFatalFailure())
+        return;
+    MovePointer(400, 300);
+    const std::vector<unsigned long> title = Settled();
+    PressKey(XK_space);
+    ASSERT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), title) > 0.1; }, 10s)) << "no dialog";
+    ClickAt(260, 460);
+    ASSERT_TRUE(WaitUntil([&] { return Colours(Pixels(kWhole)) > 200; }, 10s)) << "no studio";
+    MovePointer(400, 300);
+    const std::vector<unsigned long> wide = Settled();
+    EXPECT_GT(Difference(wide, title), 0.5);
+
+    PressKey(XK_space);
+    EXPECT_GT(Difference(Settled(), wide), 0.5) << "a key did not move the camera";
+
+    PressKey(XK_Escape);
+    EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), title) < 0.01; }, 10s))
+        << "Escape did not bring the title back (" << Difference(Pixels(kWhole), title) << " differs)";
+    {
+        std::vector<unsigned long> px = Pixels(kWhole);
+        std::ofstream f("/tmp/after.raw", std::ios::binary);
+        for (unsigned long v : px) { f.put(char(v >> 16)); f.put(char(v >> 8)); f.put(char(v)); }
+        std::ofstream g("/tmp/title.raw", std::ios::binary);
+        for (unsigned long v : title) { g.put(char(v >> 16)); g.put(char(v >> 8)); g.put(char(v)); }
+    }
+
+    ExpectCleanLog();
     CloseGame();
 }
 
