@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "game/stage/camera/CameraShots.h"
 #include "game/stage/effects/LensFlare.h"
 #include "game/stage/scene/Element.h"
 #include "game/stage/scene/SceneSet.h"
@@ -25,12 +26,12 @@ constexpr uint32_t kBlack = 0xFF000000u;
 constexpr uint32_t kMagenta = 0xFFFF00FFu;
 constexpr uint32_t kGreen = 0xFF00FF00u;
 
-// The show's camera shots: the opening shot, the classmates' pedestals, the
-// question board and the same board wider for the final question.
-const KScene::CameraRecord kDefaultShot(-3.0089f, 3.3058f, -10.0544f, 0.0f, 6.07f, 0.0f, 0.715f);
-const KScene::CameraRecord kIntroShot(-3.017f, 4.006f, -7.726f, 6.283f, 4.614f, 0.105f, 0.785f);
-const KScene::CameraRecord kBoardShot(1.002f, 4.986f, -10.054f, 0.0f, 6.279f, 0.0f, 0.245f);
-const KScene::CameraRecord kFinalShot(1.002f, 4.986f, -10.054f, 0.0f, 6.279f, 0.0f, 0.405f);
+// The show's camera shots (the opening shot, the classmates' pedestals, the
+// question board and the same board wider for the final question).
+using KScene::kBoardShot;
+using KScene::kDefaultShot;
+using KScene::kFinalShot;
+using KScene::kIntroShot;
 // The opening shot turned by the pointer as far as it goes, toward the
 // classmates.
 const KScene::CameraRecord kOrbitShot(-3.0089f, 3.3058f, -10.0544f, 0.0f, 4.756f, 0.0f, 0.715f);
