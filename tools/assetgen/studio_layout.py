@@ -354,7 +354,7 @@ def dais_rim_mesh():
 
 
 def build():
-    """(meshes by file base name, models in draw order)."""
+    """(meshes by file base name, models in draw order, nearest first)."""
     back, right, left = walls()
     meshes = {
         "floor": floor_mesh(),
@@ -419,6 +419,11 @@ def build():
     models.append(Model("kid_pedestal_tv", "pedestal_tv", "screen", "studio_tv"))
     for k in range(4):
         models.append(Model("ped_light_%d" % k, "ped_light_%d" % k, "ped_light"))
+    # Every surface is opaque, so the order is free: the set is drawn
+    # front to back (the list above runs from the back wall forward), and
+    # the depth test spares the large floor and walls most of their pixels
+    # (a fifth of the frame time with two rendering threads).
+    models.reverse()
     return meshes, models
 
 
