@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/Numbers.h"
+
 namespace {
 
 constexpr uint32_t kMaxHostProgram = 259;
@@ -19,17 +21,6 @@ const char* After(const char* commandLine, const char* name)
         return nullptr;
     const char* at = std::strstr(commandLine, name);
     return at ? at + std::strlen(name) : nullptr;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace

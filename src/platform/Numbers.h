@@ -15,3 +15,16 @@ inline int32_t TruncateToInt32(double value)
         return std::numeric_limits<int32_t>::min();
     return int32_t(value);
 }
+
+// The value of a hexadecimal digit (either case), or -1 for any other
+// character.
+inline int HexDigit(int c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/Numbers.h"
+
 void TMarkupState::Reset(const TString& face, int32_t size, const float colour[4])
 {
     for (TFontState& f : mFonts)
@@ -106,17 +108,6 @@ const char* NextQuote(const char* from)
 {
     const char* q = std::strchr(from, '"');
     return q ? q : std::strchr(from, '\'');
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include "lauxlib.h"
 #include "lualib.h"
+#include "platform/Numbers.h"
 #include "script/LuaWide.h"
 
 namespace {
@@ -480,17 +481,6 @@ int Unpack(lua_State* L)
     return lua_gettop(L) - base;
 }
 
-int HexValue(int c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // Decodes the escapes of `text` (bytes or units, as `Unit`), handing each
 // resulting character to `emit`. `maxHex` is the most hexadecimal digits
 // one "\x" takes.
@@ -516,8 +506,8 @@ void DecodeEscapes(const Unit* text, size_t length, int maxHex, Emit emit)
         case 'x': {
             uint32_t value = 0;
             int digits = 0;
-            while (digits < maxHex && i < length && text[i] < 128 && HexValue(static_cast<int>(text[i])) >= 0) {
-                value = value * 16 + static_cast<uint32_t>(HexValue(static_cast<int>(text[i++])));
+            while (digits < maxHex && i < length && text[i] < 128 && HexDigit(static_cast<int>(text[i])) >= 0) {
+                value = value * 16 + static_cast<uint32_t>(HexDigit(static_cast<int>(text[i++])));
                 ++digits;
             }
             emit(digits > 0 ? value : 'x');

@@ -79,6 +79,21 @@ protected:
 
     TRenderer& Renderer() { return *TRenderer::Get(); }
 
+    // The pixels of a texture, row by row; empty when it cannot be read.
+    static std::vector<uint32_t> PixelsOf(const TTextureRef& texture)
+    {
+        std::vector<uint32_t> out;
+        uint32_t* bits = nullptr;
+        uint32_t pitch = 0;
+        if (!texture || !texture->Lock(bits, pitch))
+            return out;
+        for (uint32_t y = 0; y < texture->GetHeight(); ++y)
+            for (uint32_t x = 0; x < texture->GetWidth(); ++x)
+                out.push_back(bits[size_t(y) * pitch + x]);
+        texture->Unlock();
+        return out;
+    }
+
     std::map<std::string, std::string> files;
 };
 

@@ -44,21 +44,6 @@ protected:
         return logo;
     }
 
-    // The pixels of a texture, row by row.
-    static std::vector<uint32_t> PixelsOf(const TTextureRef& texture)
-    {
-        std::vector<uint32_t> out;
-        uint32_t* bits = nullptr;
-        uint32_t pitch = 0;
-        if (!texture || !texture->Lock(bits, pitch))
-            return out;
-        for (uint32_t y = 0; y < texture->GetHeight(); ++y)
-            for (uint32_t x = 0; x < texture->GetWidth(); ++x)
-                out.push_back(bits[size_t(y) * pitch + x]);
-        texture->Unlock();
-        return out;
-    }
-
     // The sheet's pixels of a 32 x 16 frame at (left, top).
     static std::vector<uint32_t> FramePixels(uint32_t left, uint32_t top)
     {

@@ -105,20 +105,6 @@ protected:
         return texture;
     }
 
-    static std::vector<uint32_t> PixelsOf(const TTextureRef& texture)
-    {
-        std::vector<uint32_t> out;
-        uint32_t* bits = nullptr;
-        uint32_t pitch = 0;
-        if (!texture || !texture->Lock(bits, pitch))
-            return out;
-        for (uint32_t y = 0; y < texture->GetHeight(); ++y)
-            for (uint32_t x = 0; x < texture->GetWidth(); ++x)
-                out.push_back(bits[size_t(y) * pitch + x]);
-        texture->Unlock();
-        return out;
-    }
-
     std::vector<uint8_t> mFace;
     std::unique_ptr<TFontCache> mFonts;
     std::unique_ptr<TDnMiniVecDraw> mRasteriser;

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "game/stage/scene/SceneError.h"
+#include "platform/Numbers.h"
 
 namespace KScene {
 
@@ -19,17 +20,6 @@ locale_t CLocale()
 {
     static const locale_t locale = newlocale(LC_ALL_MASK, "C", locale_t(0));
     return locale;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool IsBlank(char c)
