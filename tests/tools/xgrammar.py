@@ -209,12 +209,14 @@ class _Parser:
         self.next("}")
         return Animation(name, frame, keys)
 
-    def file(self):
+    def file(self, animation_required):
         frames = []
         while self.peek().kind == "name" and self.peek().value == "Frame":
             frames.append(self.frame())
         if not frames:
             raise ValueError("no top-level frame")
+        if not animation_required and self.peek().kind == "end":
+            return XFile(frames, None, [])
         set_name = self.open_object("AnimationSet", "required")
         animations = []
         while self.peek().kind != "}":
@@ -225,10 +227,10 @@ class _Parser:
         return XFile(frames, set_name, animations)
 
 
-def parse(data):
+def parse(data, animation_required=True):
     if data.find(b"Frame") != 22:
         raise ValueError("the first \"Frame\" is not the first token's name")
-    return _Parser(tokens(data)).file()
+    return _Parser(tokens(data)).file(animation_required)
 
 
 def walk(frame):
