@@ -4,8 +4,6 @@
 // What the window shows is read back from the X server.
 #include <X11/keysym.h>
 
-#include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "GameScreen.h"
@@ -13,7 +11,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
 const char kTestScript[] = R"(-- Plays the show's animations, one a key.
 local function NextKey()
@@ -42,24 +39,11 @@ end
 constexpr PictureArea kLadder{10, 10, 130, 230};
 constexpr PictureArea kBanner{480, 20, 300, 120};
 
-class GameAnimationTest : public GameScreenTest {
-protected:
-    void SetUp() override
-    {
-        GameScreenTest::SetUp();
-        const fs::path built = fs::path(QUILLORY_BINARY).parent_path() / "assets";
-        std::error_code failed;
-        fs::copy(built, fs::path(mGame.Path()) / "assets", fs::copy_options::recursive, failed);
-        ASSERT_FALSE(failed) << failed.message();
-        std::ofstream(fs::path(mGame.Path()) / "assets" / "scripts" / "mainloop.lua") << kTestScript;
-    }
-
-    TempFolder mGame;
-};
+using GameAnimationTest = GameScreenTest;
 
 TEST_F(GameAnimationTest, ATestScriptPlaysTheMoneyDisplayAndTheFlunkOutBanner)
 {
-    StartGame(mGame.Path());
+    StartGame(GameFolder(kTestScript));
     if (HasFatalFailure())
         return;
     std::this_thread::sleep_for(300ms);

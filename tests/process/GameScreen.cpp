@@ -114,6 +114,19 @@ void GameScreenTest::PressKey(unsigned long keysym)
     XFlush(d);
 }
 
+std::string GameScreenTest::GameFolder(const char* mainScript)
+{
+    namespace fs = std::filesystem;
+    const fs::path built = fs::path(QUILLORY_BINARY).parent_path() / "assets";
+    const fs::path assets = fs::path(mGame.Path()) / "assets";
+    std::error_code failed;
+    fs::copy(built, assets, fs::copy_options::recursive | fs::copy_options::overwrite_existing, failed);
+    EXPECT_FALSE(failed) << failed.message();
+    if (mainScript)
+        std::ofstream(assets / "scripts" / "mainloop.lua") << mainScript;
+    return mGame.Path();
+}
+
 void GameScreenTest::MovePointer(int pictureX, int pictureY)
 {
     Display* d = mX.GetDisplay();

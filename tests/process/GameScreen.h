@@ -22,6 +22,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // A working folder of its own holding a copy of the built assets, with
+    // mainScript (when given) as scripts/mainloop.lua; its path.
+    std::string GameFolder(const char* mainScript = nullptr);
+
     // Starts the game with "-wd=" the folder (the build folder by default)
     // and waits until its window is up, idle and focused.
     void StartGame(const std::string& workingFolder = std::string());
@@ -40,6 +44,7 @@ protected:
     void ClickAt(int pictureX, int pictureY);
 
     XClient mX;
+    TempFolder mGame;
     TempFolder mData;
     TempFolder mRuntime;
     pid_t mPid = -1;

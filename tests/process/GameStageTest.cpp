@@ -4,8 +4,6 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "GameScreen.h"
@@ -13,7 +11,6 @@
 namespace {
 
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
 const char kTestScript[] = R"(-- The studio, then the show's shots, one a key.
 local function NextKey()
@@ -43,20 +40,6 @@ constexpr PictureArea kWhole{0, 0, 800, 600};
 
 class GameStageTest : public GameScreenTest {
 protected:
-    void SetUp() override
-    {
-        GameScreenTest::SetUp();
-        const fs::path built = fs::path(QUILLORY_BINARY).parent_path() / "assets";
-        std::error_code failed;
-        fs::copy(built, fs::path(mGame.Path()) / "assets", fs::copy_options::recursive, failed);
-        ASSERT_FALSE(failed) << failed.message();
-    }
-
-    void UseTestScript()
-    {
-        std::ofstream(fs::path(mGame.Path()) / "assets" / "scripts" / "mainloop.lua") << kTestScript;
-    }
-
     void ExpectCleanLog()
     {
         const std::string log = ReadLog();
@@ -85,14 +68,11 @@ protected:
         std::sort(sorted.begin(), sorted.end());
         return size_t(std::unique(sorted.begin(), sorted.end()) - sorted.begin());
     }
-
-    TempFolder mGame;
 };
 
 TEST_F(GameStageTest, ATestScriptShowsTheStudioAndMovesTheCameraThroughTheShots)
 {
-    UseTestScript();
-    StartGame(mGame.Path());
+    StartGame(GameFolder(kTestScript));
     if (HasFatalFailure())
         return;
     // Away from the edges, where the pointer would turn the camera.
@@ -121,7 +101,7 @@ TEST_F(GameStageTest, ATestScriptShowsTheStudioAndMovesTheCameraThroughTheShots)
 // Studio button, a key for the next shot, Escape back to the title.
 TEST_F(GameStageTest, TheStudioOpensFromTheWidgetsDialogAndEscapeGoesBackToTheTitle)
 {
-    StartGame(mGame.Path());
+    StartGame(GameFolder());
     if (HasFatalFailure())
         return;
     MovePointer(400, 300);
@@ -140,13 +120,6 @@ TEST_F(GameStageTest, TheStudioOpensFromTheWidgetsDialogAndEscapeGoesBackToTheTi
     PressKey(XK_Escape);
     EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), title) < 0.01; }, 10s))
         << "Escape did not bring the title back (" << Difference(Pixels(kWhole), title) << " differs)";
-    {
-        std::vector<unsigned long> px = Pixels(kWhole);
-        std::ofstream f("/tmp/after.raw", std::ios::binary);
-        for (unsigned long v : px) { f.put(char(v >> 16)); f.put(char(v >> 8)); f.put(char(v)); }
-        std::ofstream g("/tmp/title.raw", std::ios::binary);
-        for (unsigned long v : title) { g.put(char(v >> 16)); g.put(char(v >> 8)); g.put(char(v)); }
-    }
 
     ExpectCleanLog();
     CloseGame();
