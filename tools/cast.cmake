@@ -32,3 +32,13 @@ add_custom_command(OUTPUT ${x_fixture_files}
   DEPENDS ${x_fixtures_script} ${cast_modules}
   COMMENT "Writing the .x test files")
 add_custom_target(x_fixtures ALL DEPENDS ${x_fixture_files})
+
+set(cast_script ${CMAKE_SOURCE_DIR}/tools/make-cast.py)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${cast_script}
+  ${CMAKE_SOURCE_DIR}/tools/assetgen/cast.py ${CMAKE_SOURCE_DIR}/tools/assetgen/cast_looks.py)
+cast_outputs(${cast_script} ${CMAKE_BINARY_DIR}/assets cast_files)
+add_custom_command(OUTPUT ${cast_files}
+  COMMAND ${Python3_EXECUTABLE} ${cast_script} ${CMAKE_BINARY_DIR}/assets
+  DEPENDS ${cast_script} ${cast_modules} ${CMAKE_SOURCE_DIR}/tools/pngwrite.py
+  COMMENT "Building the cast")
+add_custom_target(cast ALL DEPENDS ${cast_files})
