@@ -107,6 +107,16 @@ class WholeModel(unittest.TestCase):
         self.assertEqual(x.animations[0].keys[1], [float(struct.unpack("<f", struct.pack("<f", v))[0])
                                                    for v in mat4.rotation_z(0.5)])
 
+    def test_a_joint_without_vertices_still_gets_an_empty_skin_entry(self):
+        model = two_joint_model()
+        model.skeleton.children.append(xfile.Joint("Free", mat4.translation((2, 0, 0)),
+                                                   keys=[mat4.identity()] * 2))
+        x = xgrammar.parse(xfile.model_bytes(model))
+        free = x.frames[0].mesh.skins[-1]
+        self.assertEqual((free.bone, free.vertices, free.weights), ("Free", [], []))
+        self.assertEqual(free.offset, mat4.translation((-2, -0.5, 0)))
+        self.assertEqual(x.frames[0].mesh.skin_header, (2, 2, 3))
+
 
 class Refusals(unittest.TestCase):
     def test_models_the_reader_could_not_take_are_refused(self):
