@@ -6,7 +6,6 @@ file, and the characters stand where the studio puts them.
 
     PYTHONPATH=tools python3 -m unittest discover -s tests/tools -p "studio_*_test.py"
 """
-import math
 import struct
 import unittest
 import xml.etree.ElementTree as ET

@@ -1,6 +1,8 @@
 """The cast's files: each character's .x model (body, skeleton and key
 track), its picture and its bone-animation file, placed from the studio's
 layout table (the classmates on their seats, the host on his marks)."""
+from pngwrite import png_from_rgba
+
 from . import cast_body, cast_clips, cast_looks, skeleton, studio_layout, xfile
 
 
@@ -25,9 +27,9 @@ def files():
     """{file name under the assets folder: a function making its bytes}."""
     out = {}
     seats = studio_layout.seats()
-    for k, look in enumerate(cast_look for cast_look in cast_looks.CLASSMATES):
+    for look, seat in zip(cast_looks.CLASSMATES, seats):
         out["mesh/kids/%s.x" % look.name] = lambda look=look: xfile.model_bytes(model(look, cast_clips.CLASSMATE_CLIPS))
-        out["mesh/kids/%s.xml" % look.name] = lambda seat=seats[k]: cast_clips.anim_xml(
+        out["mesh/kids/%s.xml" % look.name] = lambda seat=seat: cast_clips.anim_xml(
             cast_clips.classmate_entries(seat)).encode("utf-8")
     host = cast_looks.HOST
     out["mesh/varnum/varnum.x"] = lambda: xfile.model_bytes(model(host, cast_clips.HOST_CLIPS))
@@ -39,5 +41,4 @@ def files():
 
 
 def _png(canvas):
-    from pngwrite import png_from_rgba
     return png_from_rgba(canvas.w, canvas.h, canvas.rgba_bytes())

@@ -33,7 +33,7 @@ class Part:
         self.mesh, self.joint, self.blend = mesh, joint, blend
 
 
-def _arm(side, look):
+def _arm(side):
     sx = -1.0 if side == "L" else 1.0
     sh = skeleton.position(side + "_UpperArm")
     el = skeleton.position(side + "_ForeArm")
@@ -47,7 +47,7 @@ def _arm(side, look):
             Part(hand, side + "_Hand")]
 
 
-def _leg(side, look):
+def _leg(side):
     hip = skeleton.position(side + "_Thigh")
     knee = skeleton.position(side + "_Shin")
     ankle = skeleton.position(side + "_Foot")
@@ -110,7 +110,7 @@ def parts(look):
         out.append(Part(_box((-0.172, hips[1] - 0.12, -0.107), (0.172, hips[1] + 0.02, 0.107), "sleeve",
                              {"top": None}), "Hips"))
     for side in ("L", "R"):
-        out += _arm(side, look) + _leg(side, look)
+        out += _arm(side) + _leg(side)
     return out
 
 
