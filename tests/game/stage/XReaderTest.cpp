@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "XModelFixture.h"
+#include "game/stage/model/XReader.h"
 
 using namespace KScene;
 using namespace xfile;
@@ -368,6 +369,15 @@ TEST_F(XReaderTest, DeepNestingAndCyclicNamesAreSafe)
         deep.Frame("f" + std::to_string(i));
     Load(deep.bytes);
     EXPECT_EQ(model.GetRoots().size(), 1u);
+    // Every frame kept is also found by name, the deepest one too.
+    std::shared_ptr<XElem> frame = model.GetRoots()[0];
+    uint32_t depth = 0;
+    for (; frame; ++depth) {
+        EXPECT_EQ(model.FindFrame(frame->GetName()), frame);
+        frame = frame->GetChildren().empty() ? nullptr : frame->GetChildren()[0];
+    }
+    EXPECT_EQ(depth, model.GetFrameCount());
+    EXPECT_LE(depth, XReader::kMaxFrameDepth + 1);
     EXPECT_EQ(LogLines("Model mesh/test.x"), 1);
 
     // Frames X { Y } and Y { X } elsewhere: each bone would be the other's

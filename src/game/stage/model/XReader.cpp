@@ -59,6 +59,7 @@ void XReader::ReadFrame(std::shared_ptr<XElem>& out, uint32_t depth)
     out = XElem::Create(name);
     if (depth >= kMaxFrameDepth) {
         mIn.Fail("frames nested too deep");
+        mModel.MapFrame(out);
         return;
     }
     mIn.ExpectToken(kTokOpenBrace);
