@@ -183,7 +183,7 @@ class Placement(unittest.TestCase):
                 self.assertEqual(vec(found[name].find("pos").text), tuple(round(c, 4) for c in pos), name)
                 self.assertEqual(vec(found[name].find("rot").text), (0.0, round(yaw, 4), 0.0), name)
 
-    def test_a_seated_classmate_shows_a_head_over_the_pedestal_and_stands_taller(self):
+    def test_a_seated_classmate_shows_head_and_shoulders_over_the_pedestal_and_stands_taller(self):
         pedestal_top = studio_layout.RISER_HEIGHT + studio_layout.PEDESTAL_H
         for path in CLASSMATES:
             with self.subTest(path):
@@ -192,8 +192,10 @@ class Placement(unittest.TestCase):
                 seat_y = studio_layout.seats()[0][0][1]
                 sitting = [skinned(x, 0)[v][1] + seat_y for v in head]
                 standing = [skinned(x, 1)[v][1] + seat_y for v in head]
-                self.assertGreater(max(sitting), pedestal_top + 0.15)
-                self.assertLess(min(sitting), pedestal_top + 0.3)
+                # The whole head clears the top (the shoulders show), and a
+                # seated head stays well under a standing one.
+                self.assertGreater(min(sitting), pedestal_top + 0.2)
+                self.assertLess(max(sitting), pedestal_top + 0.9)
                 self.assertGreater(sum(standing) / len(standing), sum(sitting) / len(sitting) + 0.1)
                 # Nothing sinks below the riser.
                 self.assertGreaterEqual(min(p[1] for p in skinned(x, 0)), -1e-6)

@@ -47,10 +47,10 @@ ARC_RADIUS = 9.0
 ARC_STEP = math.radians(11.0)
 ARC_MIDDLE = math.atan2(-0.099, 0.995)
 RISER_HEIGHT = 0.5
-PEDESTAL_W, PEDESTAL_H, PEDESTAL_D = 1.5, 1.3, 0.8
+PEDESTAL_W, PEDESTAL_H, PEDESTAL_D = 1.5, 1.0, 0.8
 SEAT_BEHIND = 0.75      # from the pedestal's centre, away from the camera
-TV_SIZE = 0.62
-TV_Y = 0.68             # TV centre above the riser
+TV_SIZE = 0.5
+TV_Y = 0.5              # TV centre above the riser
 
 # The host's dais and lectern.
 DAIS = (1.0, 0.0, 3.0)

@@ -13,6 +13,9 @@
 
 #include "game/stage/camera/CameraShots.h"
 #include "game/stage/effects/LensFlare.h"
+#include "game/stage/model/KAnimSet.h"
+#include "game/stage/model/XElem.h"
+#include "game/stage/model/XModel.h"
 #include "game/stage/scene/Element.h"
 #include "game/stage/scene/SceneSet.h"
 #include "render/Model.h"
@@ -59,14 +62,48 @@ protected:
 
     void TearDown() override
     {
+        mCast.clear();
         KScene::LensFlare::Destroy();
         KScene::KSceneSet::Destroy();
         CloseScreen();
     }
 
+    // One of the cast the build makes, in its first pose.
+    struct Character {
+        KScene::XModel model;
+        std::shared_ptr<KScene::XElem> mesh;
+        std::shared_ptr<KScene::KAnimSet> anims;
+    };
+
+    // The five classmates seated and the host on the dais.
+    void LoadCast()
+    {
+        ScanAssetFolder(TString(QUILLORY_ASSET_DIR "/mesh/kids"), TString("mesh/kids/"));
+        ScanAssetFolder(TString(QUILLORY_ASSET_DIR "/mesh/varnum"), TString("mesh/varnum/"));
+        const char* const files[][3] = {
+            {"mesh/kids/kid1.x", "mesh/kids/kid1.xml", "Sit"}, {"mesh/kids/kid2.x", "mesh/kids/kid2.xml", "Sit"},
+            {"mesh/kids/kid3.x", "mesh/kids/kid3.xml", "Sit"}, {"mesh/kids/kid4.x", "mesh/kids/kid4.xml", "Sit"},
+            {"mesh/kids/kid5.x", "mesh/kids/kid5.xml", "Sit"},
+            {"mesh/varnum/varnum.x", "mesh/varnum/varnum.xml", "Pos1_Stand"},
+        };
+        for (const auto& f : files) {
+            auto c = std::make_unique<Character>();
+            c->model.LoadX(TString(f[0]));
+            c->mesh = c->model.GetFirstMeshFrame();
+            ASSERT_TRUE(c->mesh) << f[0];
+            // The characters' materials leave ambient at 0; the show lights
+            // them as the set is lit.
+            c->mesh->GetMaterial().ambient = {1, 1, 1, 1};
+            c->anims = KScene::KAnimSet::Create(c->mesh, TString(f[1]));
+            ASSERT_TRUE(c->anims && c->anims->Find(TString(f[2]))) << f[1] << " " << f[2];
+            c->anims->SetPose(TString(f[2]));
+            mCast.push_back(std::move(c));
+        }
+    }
+
     // The set through the shot on a black screen (filled outside the
-    // frame), with flares the lens flares after it as the stage draws them;
-    // the screen read back.
+    // frame), with flares the lens flares after it and then the loaded
+    // cast, as the stage draws them; the screen read back.
     void Draw(const KScene::CameraRecord& shot, bool flares = false)
     {
         KScene::KSceneSet* set = KScene::KSceneSet::Get();
@@ -75,14 +112,19 @@ protected:
         Clear(kBlack);
         ASSERT_TRUE(r.BeginDraw(false));
         set->Draw();
-        if (flares) {
+        if (flares || !mCast.empty()) {
             ASSERT_TRUE(r.Begin3d());
-            KScene::LensFlare::Get()->Draw();
+            if (flares)
+                KScene::LensFlare::Get()->Draw();
+            for (auto& c : mCast)
+                c->model.Draw();
             r.End3d();
         }
         r.EndDraw(false);
         ASSERT_NO_FATAL_FAILURE(ReadScreen());
     }
+
+    std::vector<std::unique_ptr<Character>> mCast;
 
     uint32_t Pixel(int32_t x, int32_t y) const { return mScreen.at(size_t(y) * kWidth + size_t(x)) | 0xFF000000u; }
 
@@ -233,6 +275,34 @@ TEST_F(StudioPreview, TheIntroShotShowsEveryPedestalTelevision)
     // Not in the opening shot, which looks at the screens.
     ASSERT_NO_FATAL_FAILURE(Draw(kDefaultShot));
     EXPECT_EQ(Count(kGreen), 0);
+}
+
+TEST_F(StudioPreview, TheCastTakesItsPlacesOnTheSet)
+{
+    ASSERT_NO_FATAL_FAILURE(Draw(kIntroShot, true));
+    const std::vector<uint32_t> empty = mScreen;
+    ASSERT_NO_FATAL_FAILURE(LoadCast());
+    ASSERT_NO_FATAL_FAILURE(Draw(kIntroShot, true));
+    ASSERT_NO_FATAL_FAILURE(Keep("intro-cast"));
+    // The classmates sit at their pedestals: a good part of the picture
+    // changes, in the middle band where the pedestals stand.
+    int32_t changed = 0, middle = 0;
+    for (int32_t y = 0; y < kHeight; ++y) {
+        for (int32_t x = 0; x < kWidth; ++x) {
+            const size_t i = size_t(y) * kWidth + size_t(x);
+            if (Distance(mScreen[i], empty[i]) > 24) {
+                ++changed;
+                middle += y > kHeight / 5 && y < kHeight * 4 / 5;
+            }
+        }
+    }
+    EXPECT_GT(changed, kWidth * kHeight / 100);
+    EXPECT_GT(middle, changed * 3 / 4);
+
+    ASSERT_NO_FATAL_FAILURE(Draw(kDefaultShot, true));
+    ASSERT_NO_FATAL_FAILURE(Keep("default-cast"));
+    ASSERT_NO_FATAL_FAILURE(Draw(kOrbitShot, true));
+    ASSERT_NO_FATAL_FAILURE(Keep("orbit-cast"));
 }
 
 } // namespace
