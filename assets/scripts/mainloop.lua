@@ -1,18 +1,27 @@
 -- The game's main script, run once the display is up: the screens start
 -- here. For now the title layer (title.lua) stays up; a key or a click on it
 -- opens the widgets dialog (widgets.lua), and closing that comes back to the
--- title. The dialog's Studio button opens the studio (scripts/demo.lua),
--- where each key glides the camera to the next of the show's shots and
--- Escape comes back to the title.
+-- title. The dialog's Studio button opens the studio (scripts/demo.lua)
+-- with the classmates and the host, where each key glides the camera to the
+-- next of the show's shots while the cast waves, talks or claps, and Escape
+-- comes back to the title.
 
--- The shots in turn; the last goes back to where the camera started.
-local kShots = { "intro", "board", "final", false }
+-- The shots in turn, the last back to where the camera started, each with
+-- what the classmates (0 to 4) and the host (255) do meanwhile.
+local kHost = 255
+local kShots = {
+    { shot = "intro", classmates = "SitWave" },
+    { shot = "board", host = "Talk1" },
+    { shot = "final", classmates = "SitClap", host = "Clap" },
+    { shot = false, classmates = "SitIdle1", host = "Idle1" },
+}
 local kEscape = "raw:" .. string.char(27)
 local studioLoaded = false
 
 local function VisitStudio()
     if not studioLoaded then
         LoadStudio("mesh/set/Set.xml")
+        LoadCast()
         studioLoaded = true
     end
     PushModal("stage")
@@ -25,10 +34,19 @@ local function VisitStudio()
                 break
             end
             shot = shot % #kShots + 1
-            if kShots[shot] then
-                CameraShot(kShots[shot], 1000)
+            local step = kShots[shot]
+            if step.shot then
+                CameraShot(step.shot, 1000)
             else
                 CameraReturn(1000)
+            end
+            if step.classmates then
+                for who = 0, 4 do
+                    PlayCastAnimation(who, step.classmates)
+                end
+            end
+            if step.host then
+                PlayCastAnimation(kHost, step.host)
             end
         end
     end

@@ -37,6 +37,29 @@ end
 )";
 
 constexpr PictureArea kWhole{0, 0, 800, 600};
+// The classmates' heads and shoulders over their pedestals in the intro
+// shot.
+constexpr PictureArea kSeats{60, 300, 680, 140};
+
+const char kCastScript[] = R"(-- The cast at their places; a key and the classmates wave.
+return function()
+    LoadStudio("mesh/set/Set.xml")
+    LoadCast()
+    PushModal("stage")
+    ReadFile("scripts/demo.lua")
+    CameraShot("intro", 0)
+    local m
+    repeat
+        m = WaitForMessage()
+    until m ~= nil and m.type == kPressAnyKey
+    for who = 0, 4 do
+        PlayCastAnimation(who, "SitWave")
+    end
+    while true do
+        WaitForMessage()
+    end
+end
+)";
 
 class GameStageTest : public GameScreenTest {
 protected:
@@ -120,6 +143,25 @@ TEST_F(GameStageTest, TheStudioOpensFromTheWidgetsDialogAndEscapeGoesBackToTheTi
     PressKey(XK_Escape);
     EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), title) < 0.01; }, 10s))
         << "Escape did not bring the title back (" << Difference(Pixels(kWhole), title) << " differs)";
+
+    ExpectCleanLog();
+    CloseGame();
+}
+
+TEST_F(GameStageTest, TheClassmatesSitAtTheirPedestalsAndWaveOnAKey)
+{
+    StartGame(GameFolder(kCastScript));
+    if (HasFatalFailure())
+        return;
+    MovePointer(400, 300);
+    Settled();
+    const std::vector<unsigned long> seated = Pixels(kSeats);
+    ASSERT_FALSE(seated.empty());
+
+    // The wave moves arms over the pedestals while the camera holds still.
+    PressKey(XK_space);
+    EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kSeats), seated) > 0.01; }, 10s))
+        << "the classmates did not move";
 
     ExpectCleanLog();
     CloseGame();

@@ -3,6 +3,7 @@
 #include "game/show/GameSettings.h"
 #include "game/show/MTRandom.h"
 #include "game/show/ShowController.h"
+#include "game/show/cast/KChildManager.h"
 #include "game/show/event/EventManager.h"
 #include "game/show/question/QuestionDB.h"
 #include "game/stage/anim/AnimManager.h"
@@ -43,6 +44,7 @@ const std::vector<TGameSingleton>& GameSingletons()
         {"MaterialTable", &KScene::MaterialTable::Destroy},
         {"CameraAnimator", &KScene::CameraAnimator::Destroy},
         {"MTRandom", &MTRandom::Destroy},
+        {"KChildManager", &Quillory::KChildManager::Destroy},
         {"GameSettings", &GameSettings::Destroy},
     };
     return table;

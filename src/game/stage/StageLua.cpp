@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "game/show/cast/KChild.h"
+#include "game/show/cast/KChildManager.h"
 #include "game/stage/camera/CameraEvent.h"
 #include "game/stage/camera/CameraShots.h"
 #include "game/stage/scene/SceneSet.h"
@@ -50,6 +52,27 @@ bool CameraReturn(int32_t ms)
     return KScene::MakeCameraReturn(Duration(ms)) != nullptr;
 }
 
+int32_t LoadCast()
+{
+    Quillory::KChildManager* cast = Quillory::KChildManager::Instance();
+    int32_t shown = 0;
+    for (size_t i = 0; i < cast->GetClassmateCount(); ++i)
+        shown += cast->GetChild(int32_t(i))->GetMeshFrame() != nullptr;
+    if (cast->GetHost() && cast->GetHost()->GetMeshFrame())
+        ++shown;
+    return shown;
+}
+
+bool PlayCastAnimation(int32_t who, const TString& name)
+{
+    Quillory::KChild* child = Quillory::KChildManager::Instance()->GetChild(who);
+    if (!child) {
+        WriteLog("PlayCastAnimation: no character %d", who);
+        return false;
+    }
+    return child->PlayAnim(name, 0) != nullptr;
+}
+
 } // namespace
 
 void RegisterStageLua(lua_State* L)
@@ -60,4 +83,6 @@ void RegisterStageLua(lua_State* L)
     LuaBind<&CameraShot>(L, "CameraShot");
     LuaBind<&CameraMove>(L, "CameraMove");
     LuaBind<&CameraReturn>(L, "CameraReturn");
+    LuaBind<&LoadCast>(L, "LoadCast");
+    LuaBind<&PlayCastAnimation>(L, "PlayCastAnimation");
 }
