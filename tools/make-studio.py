@@ -18,6 +18,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from assetgen import setxml, studio_layout, studio_textures  # noqa: E402
+from assetgen.outfiles import write  # noqa: E402
 from assetgen.meshfile import MeshError, mesh_bytes  # noqa: E402
 from pngwrite import png_from_rgba  # noqa: E402
 
@@ -28,22 +29,6 @@ def outputs():
     files += ["mesh/set/%s.mesh" % name for name in sorted(meshes)]
     files += sorted(studio_textures.TEXTURES)
     return files
-
-
-def write(root, name, data):
-    path = os.path.join(root, name)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    # Only a changed file is rewritten, so its users do not rebuild.
-    try:
-        with open(path, "rb") as f:
-            if f.read() == data:
-                os.utime(path)
-                return path
-    except OSError:
-        pass
-    with open(path, "wb") as f:
-        f.write(data)
-    return path
 
 
 def main():

@@ -9,7 +9,6 @@ What each holds is in docs/cast.md. Deterministic: the same bytes on every
 run. Some files are broken on purpose; they are written token by token,
 past the writer's checks.
 """
-import argparse
 import os
 import struct
 import sys
@@ -17,7 +16,7 @@ import sys
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from assetgen import mat4, xfile  # noqa: E402
+from assetgen import mat4, outfiles, xfile  # noqa: E402
 
 # One triangle in the plane z = 0, its front toward -z (clockwise seen from there).
 TRIANGLE = [(0.0, 0.0, 0.0), (0.0, 1.0, 0.0), (1.0, 0.0, 0.0)]
@@ -175,33 +174,8 @@ FIXTURES = {
 }
 
 
-def write(root, name, data):
-    path = os.path.join(root, name)
-    os.makedirs(root, exist_ok=True)
-    try:
-        with open(path, "rb") as f:
-            if f.read() == data:
-                os.utime(path)
-                return
-    except OSError:
-        pass
-    with open(path, "wb") as f:
-        f.write(data)
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("folder", nargs="?")
-    parser.add_argument("--list", action="store_true")
-    args = parser.parse_args()
-    if args.list:
-        print("\n".join(sorted(FIXTURES)))
-        return 0
-    if not args.folder:
-        parser.error("the output folder is missing")
-    for name, make in sorted(FIXTURES.items()):
-        write(args.folder, name, make())
-    return 0
+    return outfiles.run(__doc__, "make-x-fixtures", FIXTURES)
 
 
 if __name__ == "__main__":
