@@ -314,3 +314,23 @@ void TXmlNode::ToString(TString& out)
     if (writer.Length() >= mSizeHint)
         mSizeHint = writer.Length() + 1;
 }
+
+void VisitEntering(TXmlNode* root, const TString& enter,
+                   const std::function<void(const TString& name, TXmlNode* child)>& visit)
+{
+    TXmlNode* level = root;
+    while (level) {
+        TXmlNode* next = nullptr;
+        TString name;
+        TXmlNode* child = nullptr;
+        level->BeginChildren();
+        while (level->NextChild(name, child)) {
+            if (name == enter) {
+                next = child;
+                break;
+            }
+            visit(name, child);
+        }
+        level = next;
+    }
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 
 #include <cstddef>
 #include <cstdint>
@@ -86,3 +87,10 @@ private:
 // Names the parser reads as declarations or comments: they never get
 // content ("?xml", "!DOCTYPE", and anything beginning with "!--").
 bool IsXmlDeclarationName(const TString& name);
+
+// Visits the children of root in order; a child named enter is not
+// visited but entered: the visit goes on over its children, and the rest
+// of the level it was found on is left. Files laid out with or without an
+// enclosing element read the same.
+void VisitEntering(TXmlNode* root, const TString& enter,
+                   const std::function<void(const TString& name, TXmlNode* child)>& visit);

@@ -530,3 +530,26 @@ TEST(Xml, ParserGoesThroughTheVirtualOperations)
     EXPECT_EQ(events, expected);
     EXPECT_NE(dynamic_cast<TRecordingNode*>(root.FindChild(TString("a"))), nullptr);
 }
+
+TEST(Xml, VisitEnteringGoesIntoTheNamedElementAndLeavesTheRestOfItsLevel)
+{
+    const struct {
+        const char* text;
+        const char* visited;
+    } cases[] = {
+        {"<a/><b/>", "a b "},
+        {"<a/><in><b/><c/></in><d/>", "a b c "},
+        {"<in><in><b/></in><c/></in>", "b "},
+        {"<a/><in/><b/>", "a "},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        TXmlNode root;
+        ParseXmlText(&root, c.text, std::strlen(c.text));
+        std::string visited;
+        VisitEntering(&root, TString("in"), [&](const TString& name, TXmlNode*) {
+            visited += std::string(name.c_str()) + " ";
+        });
+        EXPECT_EQ(visited, c.visited) << c.text;
+    }
+}

@@ -83,23 +83,10 @@ void KAnimSet::Read(TXmlNode* root)
 {
     // "anim" children are read; a "BoneAnim" child is entered and the rest
     // of its level is left.
-    TXmlNode* level = root;
-    bool entered = true;
-    while (entered) {
-        entered = false;
-        TString name;
-        TXmlNode* child = nullptr;
-        level->BeginChildren();
-        while (level->NextChild(name, child)) {
-            if (name == "anim") {
-                ReadAnim(child);
-            } else if (name == "BoneAnim") {
-                level = child;
-                entered = true;
-                break;
-            }
-        }
-    }
+    VisitEntering(root, TString("BoneAnim"), [this](const TString& name, TXmlNode* child) {
+        if (name == "anim")
+            ReadAnim(child);
+    });
 }
 
 void KAnimSet::ReadAnim(TXmlNode* anim)

@@ -75,22 +75,7 @@ void KSceneSet::Load(const TString& file, bool defer)
 
 void KSceneSet::ReadScene(TXmlNode* root)
 {
-    TXmlNode* level = root;
-    bool entered = true;
-    while (entered) {
-        entered = false;
-        TString name;
-        TXmlNode* child = nullptr;
-        level->BeginChildren();
-        while (level->NextChild(name, child)) {
-            if (name == "scene") {
-                level = child;
-                entered = true;
-                break;
-            }
-            ReadSection(name, child);
-        }
-    }
+    VisitEntering(root, TString("scene"), [this](const TString& name, TXmlNode* child) { ReadSection(name, child); });
 }
 
 void KSceneSet::ReadSection(const TString& name, TXmlNode* section)
