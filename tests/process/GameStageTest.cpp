@@ -70,18 +70,37 @@ protected:
             EXPECT_EQ(log.find(trouble), std::string::npos) << trouble << "\n" << log;
     }
 
-    // The picture once it has stopped changing (the camera has arrived).
+    // The picture once it has not changed for half a second (the camera
+    // has arrived; a game slowed down by the sanitizers may take longer
+    // than a sampling step to draw a frame).
     std::vector<unsigned long> Settled()
     {
         std::vector<unsigned long> last = Pixels(kWhole);
-        for (int i = 0; i < 40; ++i) {
+        int still = 0;
+        for (int i = 0; i < 150 && still < 5; ++i) {
             std::this_thread::sleep_for(100ms);
             std::vector<unsigned long> now = Pixels(kWhole);
-            if (Difference(now, last) < 0.001)
-                return now;
+            still = Difference(now, last) < 0.001 ? still + 1 : 0;
             last = std::move(now);
         }
         return last;
+    }
+
+    // The picture once it has left `before` and come to rest: a slow game
+    // (under the sanitizers) may take a while to take a key.
+    std::vector<unsigned long> MovedFrom(const std::vector<unsigned long>& before)
+    {
+        EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), before) > 0.05; }, 20s))
+            << "the picture did not change";
+        return Settled();
+    }
+
+    // The picture once a screen is drawn (many colours: the title or the
+    // studio) and at rest.
+    std::vector<unsigned long> Drawn()
+    {
+        EXPECT_TRUE(WaitUntil([&] { return Colours(Pixels(kWhole)) > 200; }, 20s)) << "nothing is drawn";
+        return Settled();
     }
 
     // How many distinct colours (a flat or empty picture has few).
@@ -100,20 +119,20 @@ TEST_F(GameStageTest, ATestScriptShowsTheStudioAndMovesTheCameraThroughTheShots)
         return;
     // Away from the edges, where the pointer would turn the camera.
     MovePointer(400, 300);
-    const std::vector<unsigned long> wide = Settled();
+    const std::vector<unsigned long> wide = Drawn();
     ASSERT_FALSE(wide.empty());
     EXPECT_GT(Colours(wide), 200u) << "the studio is not drawn";
 
     PressKey(XK_space);
-    const std::vector<unsigned long> intro = Settled();
+    const std::vector<unsigned long> intro = MovedFrom(wide);
     EXPECT_GT(Difference(intro, wide), 0.5) << "the camera did not move to the classmates";
 
     PressKey(XK_space);
-    const std::vector<unsigned long> board = Settled();
+    const std::vector<unsigned long> board = MovedFrom(intro);
     EXPECT_GT(Difference(board, intro), 0.5) << "the camera did not move to the board";
 
     PressKey(XK_space);
-    const std::vector<unsigned long> back = Settled();
+    const std::vector<unsigned long> back = MovedFrom(board);
     EXPECT_LT(Difference(back, wide), 0.1) << "the camera did not come back to the wide shot";
 
     ExpectCleanLog();
@@ -128,20 +147,23 @@ TEST_F(GameStageTest, TheStudioOpensFromTheWidgetsDialogAndEscapeGoesBackToTheTi
     if (HasFatalFailure())
         return;
     MovePointer(400, 300);
-    const std::vector<unsigned long> title = Settled();
+    const std::vector<unsigned long> title = Drawn();
     PressKey(XK_space);
-    ASSERT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), title) > 0.1; }, 10s)) << "no dialog";
+    ASSERT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), title) > 0.1; }, 20s)) << "no dialog";
+    const std::vector<unsigned long> dialog = Settled();
     ClickAt(260, 460);
-    ASSERT_TRUE(WaitUntil([&] { return Colours(Pixels(kWhole)) > 200; }, 10s)) << "no studio";
+    // The click lands (its events are sent late, as a hand's) before the
+    // pointer moves away from the edges.
+    ASSERT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), dialog) > 0.5; }, 20s)) << "no studio";
     MovePointer(400, 300);
-    const std::vector<unsigned long> wide = Settled();
+    const std::vector<unsigned long> wide = Drawn();
     EXPECT_GT(Difference(wide, title), 0.5);
 
     PressKey(XK_space);
-    EXPECT_GT(Difference(Settled(), wide), 0.5) << "a key did not move the camera";
+    EXPECT_GT(Difference(MovedFrom(wide), wide), 0.5) << "a key did not move the camera";
 
     PressKey(XK_Escape);
-    EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), title) < 0.01; }, 10s))
+    EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kWhole), title) < 0.01; }, 20s))
         << "Escape did not bring the title back (" << Difference(Pixels(kWhole), title) << " differs)";
 
     ExpectCleanLog();
@@ -154,13 +176,13 @@ TEST_F(GameStageTest, TheClassmatesSitAtTheirPedestalsAndWaveOnAKey)
     if (HasFatalFailure())
         return;
     MovePointer(400, 300);
-    Settled();
+    Drawn();
     const std::vector<unsigned long> seated = Pixels(kSeats);
     ASSERT_FALSE(seated.empty());
 
     // The wave moves arms over the pedestals while the camera holds still.
     PressKey(XK_space);
-    EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kSeats), seated) > 0.01; }, 10s))
+    EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kSeats), seated) > 0.01; }, 20s))
         << "the classmates did not move";
 
     ExpectCleanLog();
