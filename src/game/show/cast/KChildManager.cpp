@@ -39,12 +39,15 @@ KChildManager::KChildManager()
         mClassmates[i]->SetIndex(int32_t(i));
     mHost = std::make_unique<CVModel>();
     KScene::SetStageCast(this);
+    KEvent::SetCastLink(&mEventLink);
 }
 
 KChildManager::~KChildManager()
 {
     if (KScene::GetStageCast() == this)
         KScene::SetStageCast(nullptr);
+    if (KEvent::GetCastLink() == &mEventLink)
+        KEvent::SetCastLink(nullptr);
 }
 
 void KChildManager::ReadRoster(const TString& file)

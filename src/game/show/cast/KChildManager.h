@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/show/cast/CVModel.h"
+#include "game/show/cast/CastEventLink.h"
 #include "game/show/cast/KChild.h"
 #include "game/stage/StageLinks.h"
 
@@ -12,7 +13,8 @@ namespace Quillory {
 // The classmates, read from the roster "childAI.xml", and the host: owns
 // them, finds them by number or name, puts them back in place at the start
 // of a show and draws them on the stage, where it is registered as the
-// stage's cast while it lives. Made on first use. Main thread only.
+// stage's cast while it lives, as is its link for the show's events. Made
+// on first use. Main thread only.
 class KChildManager : public KScene::StageCast {
 public:
     static constexpr const char* kRosterFile = "childAI.xml";
@@ -55,6 +57,7 @@ private:
 
     std::vector<std::unique_ptr<KChild>> mClassmates;
     std::unique_ptr<CVModel> mHost;
+    CastEventLink mEventLink;
 };
 
 // The classmate helping in the running show, or null (also without a show).
