@@ -1,5 +1,6 @@
 #include "game/show/ShowController.h"
 
+#include "game/show/QuestionTimer.h"
 #include "game/show/event/EventManager.h"
 #include "game/show/event/ShowEvents.h"
 #include "game/show/event/SoundEvents.h"
@@ -64,6 +65,7 @@ ShowController::~ShowController()
     mUnshown.clear();
     mCurrentMusic.reset();
     mRecord.board.clear();
+    mQuestionTimer.reset();
 }
 
 void ShowController::RegisterLua(lua_State* L)

@@ -12,6 +12,9 @@
 class KDemo;
 class TWindow;
 struct lua_State;
+namespace Quillory {
+class QuestionTimer;
+}
 
 // The one object that owns a running show: its record, the window shown on
 // the studio screens and the music playing. It runs the show one state at
@@ -39,7 +42,13 @@ public:
     ShowController& operator=(const ShowController&) = delete;
 
     bool IsRunning() const { return mRunning; }
-    void SetRunning(bool running) { mRunning = running; }
+    // A show that starts running forgets the last show's board remark.
+    void SetRunning(bool running)
+    {
+        mRunning = running;
+        if (running)
+            mLastBoardRemark = 0;
+    }
     GameRecord& GetRecord() { return mRecord; }
 
     // The step of a state; null clears it. A state without a step does
@@ -59,6 +68,15 @@ public:
     // Both studio screens show the clean blackboard; the screen window goes.
     void ClearMainScreens();
     void SetCurrentMusic(std::shared_ptr<KEvent::Event> music) { mCurrentMusic = std::move(music); }
+
+    // The running question's timer (empty before the first question). A
+    // replaced timer keeps ticking while its task runs.
+    const std::shared_ptr<Quillory::QuestionTimer>& GetQuestionTimer() const { return mQuestionTimer; }
+    void SetQuestionTimer(std::shared_ptr<Quillory::QuestionTimer> timer) { mQuestionTimer = std::move(timer); }
+    // The board remark the host made last (its VOid; 0: none), so the next
+    // one differs. Not saved; a new show forgets it.
+    int32_t GetLastBoardRemark() const { return mLastBoardRemark; }
+    void SetLastBoardRemark(int32_t id) { mLastBoardRemark = id; }
 
     // The script functions.
     void AdvanceNextFrame();
@@ -88,11 +106,13 @@ private:
     ShowController();
     void RegisterLua(lua_State* L);
 
+    std::shared_ptr<Quillory::QuestionTimer> mQuestionTimer;
     GameRecord mRecord;
     KDemo* mStage = nullptr;
     TWindow* mScreenWindow = nullptr;
     std::vector<std::unique_ptr<TWindow>> mUnshown; // question windows with nowhere to go
     std::shared_ptr<KEvent::Event> mCurrentMusic;
     bool mRunning = false;
+    int32_t mLastBoardRemark = 0;
     TLiveness mLiveness;
 };
