@@ -15,6 +15,8 @@ constexpr int32_t kGroupPriority = 1;
 // A clap starts 20 to 79 ms after the group.
 constexpr uint32_t kClapDelayMin = 20;
 constexpr uint32_t kClapDelaySpread = 60;
+// Idle1..Idle3, Talk1..Talk3; SitIdle1/2, StandIdle1/2.
+constexpr uint32_t kHostVariants = 3;
 
 uint32_t NextWord()
 {
@@ -37,13 +39,20 @@ std::shared_ptr<KEvent::Event> PlayHostPick(const char* format, int32_t priority
     CVModel* host = KChildManager::Instance()->GetHost();
     if (!host)
         return KEvent::MakeDummy();
-    return host->PlayAnim(StrFormat(format, NextWord() % CVModel::kMarks + 1), priority);
+    return host->PlayAnim(StrFormat(format, NextWord() % kHostVariants + 1), priority);
 }
 
-// first -> wait -> anim -> last for each classmate; the wrapper stands for
-// the whole group.
-template <class Member>
-std::shared_ptr<KEvent::Event> MakeGroup(Member member)
+// A classmate's part in a group: its animation and the wait before it; no
+// animation when it takes no part.
+struct GroupPart {
+    std::shared_ptr<KEvent::Event> wait;
+    std::shared_ptr<KEvent::Event> anim;
+};
+
+// first -> wait -> anim -> last for each classmate taking part; the wrapper
+// stands for the whole group.
+template <class PartOf>
+std::shared_ptr<KEvent::Event> MakeGroup(PartOf partOf)
 {
     std::shared_ptr<KEvent::Event> first = KEvent::MakeDummy();
     std::shared_ptr<KEvent::Event> last = KEvent::MakeDummy();
@@ -52,11 +61,9 @@ std::shared_ptr<KEvent::Event> MakeGroup(Member member)
         KChild* child = cast->GetChild(i);
         if (!child)
             continue;
-        std::shared_ptr<KEvent::Event> wait;
-        std::shared_ptr<KEvent::Event> anim;
-        if (!member(*child, wait, anim))
-            continue;
-        first->Then(wait)->Then(anim)->Then(last);
+        const GroupPart part = partOf(*child);
+        if (part.anim)
+            first->Then(part.wait)->Then(part.anim)->Then(last);
     }
     return KEvent::MakeWrapper(first, last);
 }
@@ -84,23 +91,24 @@ std::shared_ptr<KEvent::Event> PlayHostTalk(int32_t priority)
 
 std::shared_ptr<KEvent::Event> MakeClassmatesWrite()
 {
-    return MakeGroup([](KChild& child, std::shared_ptr<KEvent::Event>& wait, std::shared_ptr<KEvent::Event>& anim) {
+    return MakeGroup([](KChild& child) {
+        GroupPart part;
         if (IsCurrentClassmate(&child))
-            return false;
+            return part;
         const uint32_t think = ThinkWait(child);
-        anim = child.PlayAnim(TString("SitWrite"), kGroupPriority);
-        wait = KEvent::MakeWaitTime(think);
-        return true;
+        part.anim = child.PlayAnim(TString("SitWrite"), kGroupPriority);
+        part.wait = KEvent::MakeWaitTime(think);
+        return part;
     });
 }
 
 std::shared_ptr<KEvent::Event> MakeClassmatesClap()
 {
-    return MakeGroup([](KChild& child, std::shared_ptr<KEvent::Event>& wait, std::shared_ptr<KEvent::Event>& anim) {
-        const char* name = IsCurrentClassmate(&child) ? "StandClap" : "SitClap";
-        anim = child.PlayAnim(TString(name), kGroupPriority);
-        wait = KEvent::MakeWaitTime(kClapDelayMin + NextWord() % kClapDelaySpread);
-        return true;
+    return MakeGroup([](KChild& child) {
+        GroupPart part;
+        part.anim = child.PlayAnim(TString(IsCurrentClassmate(&child) ? "StandClap" : "SitClap"), kGroupPriority);
+        part.wait = KEvent::MakeWaitTime(kClapDelayMin + NextWord() % kClapDelaySpread);
+        return part;
     });
 }
 
