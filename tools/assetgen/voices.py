@@ -10,8 +10,10 @@ import re
 import xml.etree.ElementTree as ET
 import zlib
 
-# A subtitle page is what fits on two subtitle lines.
+# A subtitle page is what fits on two subtitle lines. Pages cut by the
+# generator keep a margin, since no one reads them before they are shown.
 PAGE_LIMIT = 90
+CUT_LIMIT = 80
 MAX_PAGES = 4
 HOST = "CorinVarnum"
 # Spoken questions have numbers from here up; the script's rows stay below.
@@ -191,7 +193,7 @@ def read_questions(data, host):
             raise ScriptError("%s: voLine %r, expected %r" % (where, file, expected))
         if not said:
             raise ScriptError("%s: voText is empty" % where)
-        pages = split_pages(said)
+        pages = split_pages(said, CUT_LIMIT)
         if len(pages) > MAX_PAGES:
             raise ScriptError("%s: voText needs %d pages" % (where, len(pages)))
         for page in pages:
