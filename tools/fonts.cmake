@@ -7,6 +7,7 @@
 #   assets/fonts/Centry.mvec, century.mvec  DejaVu Serif Bold (the ladder's amounts, the
 #                                           amount a player leaves with)
 #   assets/fonts/chalkboard.mvec            Comic Neue Bold (texts on the studio screens)
+#   assets/fonts/paltino_linotype.mvec      DejaVu Serif (the voice-over's subtitles)
 # They go into the build's copy of assets/, never into the source tree.
 find_package(Freetype REQUIRED)
 
@@ -23,6 +24,7 @@ endfunction()
 quillory_find_face(QUILLORY_FACE_PLAIN DejaVuSans.ttf truetype/dejavu fonts-dejavu-core)
 quillory_find_face(QUILLORY_FACE_BOLD DejaVuSans-Bold.ttf truetype/dejavu fonts-dejavu-core)
 quillory_find_face(QUILLORY_FACE_CHALK ComicNeue-Regular.otf opentype/comic-neue fonts-comic-neue)
+quillory_find_face(QUILLORY_FACE_SERIF DejaVuSerif.ttf truetype/dejavu fonts-dejavu-core)
 quillory_find_face(QUILLORY_FACE_SERIF_BOLD DejaVuSerif-Bold.ttf truetype/dejavu fonts-dejavu-core)
 quillory_find_face(QUILLORY_FACE_CHALK_BOLD ComicNeue-Bold.otf opentype/comic-neue fonts-comic-neue)
 
@@ -39,7 +41,8 @@ set(font_files)
 # The show's names, spelled as the game opens them (file names are
 # case-sensitive: Centry and century are two files).
 foreach(pair "default;PLAIN" "plain;PLAIN" "bold;BOLD" "chalk;CHALK"
-             "Centry;SERIF_BOLD" "century;SERIF_BOLD" "chalkboard;CHALK_BOLD")
+             "Centry;SERIF_BOLD" "century;SERIF_BOLD" "chalkboard;CHALK_BOLD"
+             "paltino_linotype;SERIF")
   list(GET pair 0 name)
   list(GET pair 1 face)
   add_custom_command(OUTPUT ${font_dir}/${name}.mvec

@@ -287,6 +287,7 @@ TEST_F(AnimSheetsTest, TheShowsFontsHoldTheirCharacters)
         {"Centry.mvec", "$0123456789,"},
         {"century.mvec", "$0123456789,"},
         {"chalkboard.mvec", "What is 7 x 8? Bb Qq (1/2) \"yes\""},
+        {"paltino_linotype.mvec", "Welcome back! It's time, isn't it? (3/4) \"Yes\""},
     };
     for (const auto& c : cases) {
         Bytes bytes = ReadFile(std::string(QUILLORY_ASSET_DIR) + "/fonts/" + c.file);

@@ -5,6 +5,7 @@
 #include "game/show/event/ShowEvents.h"
 #include "game/show/event/SoundEvents.h"
 #include "game/show/question/Question.h"
+#include "game/show/vo/VOPlayer.h"
 #include "game/stage/StageWindow.h"
 #include "game/stage/scene/SceneSet.h"
 #include "platform/Log.h"
@@ -146,6 +147,8 @@ void ShowController::DropOut()
 
 void ShowController::SkipVO()
 {
+    if (KVO::VOPlayer* player = KVO::VOPlayer::Existing())
+        player->SkipAll();
     KEvent::MakeStopMusic();
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "game/stage/TextPicture.h"
 #include "platform/Log.h"
 #include "platform/Rect.h"
 #include "render/TextLayout.h"
@@ -14,30 +15,11 @@ namespace KTex {
 
 namespace {
 
-// The shadow is drawn at this fraction of the box and stretched back.
-constexpr double kShadowShrink = 0.4;
-constexpr float kShadowStretch = 2.5f;
-
 bool FitsBox(const TTextLayout& layout, int32_t width, int32_t height)
 {
     TRect bounds;
     layout.GetBounds(bounds);
     return bounds.top >= 0 && bounds.bottom <= height && bounds.left >= 0 && bounds.right <= width;
-}
-
-// A texture of width x height with alpha holding the layout, or empty.
-TTextureRef DrawToTexture(TTextLayout& layout, int32_t width, int32_t height)
-{
-    TTextureRef target = TTexture::CreateRenderTarget(uint32_t(width), uint32_t(height), true);
-    if (!target) {
-        WriteLog("KText: no %dx%d texture for the text", width, height);
-        return target;
-    }
-    // Replace the pixels: blending onto the empty target would keep its
-    // alpha at 0 and the text would never show.
-    layout.MarkDirty();
-    layout.Draw(TRect(0, 0, width, height), 1.0f, 0, 1.0f, target);
-    return target;
 }
 
 } // namespace
@@ -97,11 +79,8 @@ void KText::Build()
         static const float kBlack[4] = {0, 0, 0, 1};
         std::unique_ptr<TTextLayout> shadow =
             TTextLayout::Create(mText, mWidth, mHeight, option, mFont.c_str(), int32_t(mSize), kBlack);
-        TTextureRef full = shadow ? DrawToTexture(*shadow, mWidth, mHeight) : TTextureRef();
-        TTextureRef small;
-        if (full)
-            small = Resize(full, uint32_t(kShadowShrink * full->GetWidth()),
-                           uint32_t(kShadowShrink * full->GetHeight()), 0);
+        TTextureRef small = ShrinkForShadow(shadow ? DrawLayoutToTexture(*shadow, mWidth, mHeight, "KText")
+                                                   : TTextureRef());
         auto* image = new TImage(false);
         image->SetImage(small, kShadowStretch);
         image->SetSize(mWidth, mHeight);
@@ -110,7 +89,7 @@ void KText::Build()
         TTextLayout::Delete(shadow);
     }
 
-    TTextureRef texture = DrawToTexture(*layout, mWidth, mHeight);
+    TTextureRef texture = DrawLayoutToTexture(*layout, mWidth, mHeight, "KText");
     auto* image = new TImage(false);
     image->SetImage(texture, 1.0f);
     image->SetSize(mWidth, mHeight);

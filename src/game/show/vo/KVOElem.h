@@ -28,8 +28,11 @@ public:
     int32_t PageCount() const;
     // Index 1 to 3 give pages 2 to 4; any other index gives page 1.
     void GetPage(int32_t index, TString& text, int32_t& endTime) const;
-    // The event that plays the row through the voice-over player.
+    // The event that plays the row through the voice-over player (a dummy
+    // for a row not held by a shared pointer).
     std::shared_ptr<KEvent::Event> MakePlayEvent();
+    // Whether the row gave a "Color" (without one its text is transparent).
+    bool HasColor() const { return mHasColor; }
 
     int32_t VOid = 0;
     int32_t CategoryID = 0;
@@ -43,6 +46,8 @@ public:
 
 private:
     void Read(TXmlNode& narration);
+
+    bool mHasColor = false;
 };
 
 } // namespace KVO
