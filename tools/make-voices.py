@@ -117,6 +117,24 @@ def make(line, pause, say, folder, work):
     return times
 
 
+def remove_stale(folder, work, kept):
+    """Removes the lines of earlier runs that the script no longer has
+    (only files named as this generator names them), and their records."""
+    for sub, pattern in (("vo", voices.LINE_FILE), ("vo/questions", voices.QUESTION_FILE)):
+        try:
+            names = os.listdir(os.path.join(folder, sub))
+        except OSError:
+            continue
+        for name in names:
+            path = sub + "/" + name
+            if pattern.match(name) and path not in kept:
+                os.remove(os.path.join(folder, path))
+                try:
+                    os.remove(os.path.join(work, path[len("vo/"):] + ".json"))
+                except OSError:
+                    pass
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("folder", nargs="?")
@@ -154,6 +172,7 @@ def main():
             sys.stderr.write("make-voices: %s\n" % e)
             return 1
     outfiles.write(folder, voices.TABLE_NAME, voices.table_xml(rows))
+    remove_stale(folder, work, {line.path for line in lines})
     return 0
 
 

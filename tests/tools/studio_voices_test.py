@@ -42,6 +42,7 @@ class ReadScript(unittest.TestCase):
         self.assertEqual(first.pages, ["Hello there, Marek!"])
         self.assertEqual((first.color, first.font_size, first.prestige), ("#FFF2A8FF", 22, 0))
         self.assertEqual((first.audio, first.path), ("v107.ogg", "vo/v107.ogg"))
+        self.assertTrue(voices.LINE_FILE.match(first.audio))
         self.assertEqual(voices.spoken(first.pages[0], say), "Hello there, Mahrek!")
         self.assertEqual((second.color, second.font_size, second.prestige), ("#102030FF", 30, 900))
         self.assertEqual(second.pages, ["One.", "Two."])
@@ -221,6 +222,9 @@ class Questions(unittest.TestCase):
         first, second = voices.read_questions(data, self.host)
         self.assertEqual((first.vo_id, first.actor.name, first.pages), (9101, "CorinVarnum", ["What is two plus two?"]))
         self.assertEqual((first.audio, first.path), ("questions/q9101.ogg", "vo/questions/q9101.ogg"))
+        self.assertTrue(voices.QUESTION_FILE.match(first.audio.split("/")[-1]))
+        for page in second.pages:
+            self.assertLessEqual(len(page), voices.CUT_LIMIT)
         self.assertEqual(second.vo_id, 9102)
         self.assertGreater(len(second.pages), 1)
         self.assertEqual(" ".join(second.pages), " ".join(long_text.split()))

@@ -63,6 +63,9 @@ class Line:
         return hashlib.sha256(json.dumps(spec).encode("utf-8")).hexdigest()
 
 
+# The names of the files this generator writes.
+LINE_FILE = re.compile(r"^v[0-9]+\.ogg$")
+QUESTION_FILE = re.compile(r"^q[0-9]+\.ogg$")
 COLOR = re.compile(r"^#[0-9A-Fa-f]{8}$")
 PRINTABLE = re.compile(r"^[ -~]+$")
 
