@@ -72,6 +72,7 @@ class ReadScript(unittest.TestCase):
             ("odd number", script('<narration VOid="x" CategoryID="1" Actor="CorinVarnum">%s</narration>' % page),
              "not a number"),
             ("unknown element", script("<line/>"), "<line>"),
+            ("empty say", script('<say word="Marek" as=""/>'), "say"),
         ]
         for name, data, message in cases:
             with self.subTest(name):

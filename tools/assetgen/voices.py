@@ -119,7 +119,10 @@ def read_script(data):
             check_color(actor.color, where)
             actors[name] = actor
         elif element.tag == "say":
-            say.append((element.get("word", ""), element.get("as", "")))
+            word, sound = element.get("word", ""), element.get("as", "")
+            if not PRINTABLE.match(word) or not PRINTABLE.match(sound):
+                raise ScriptError("say %r as %r: both plain printable ASCII" % (word, sound))
+            say.append((word, sound))
         elif element.tag == "narration":
             lines.append(_read_line(element, actors))
         else:
