@@ -45,6 +45,7 @@ void QuestionTimer::Stop()
     QTTask* task = mTask;
     if (!task || !mWindow || !mWindow->RemoveTask(task))
         return;
+    mTask = nullptr;
     // The task may hold the last hold on this timer: nothing after this.
     delete task;
 }
