@@ -11,6 +11,7 @@
 
 #include "SettingsTestSupport.h"
 #include "game/show/MTRandom.h"
+#include "game/show/ShowController.h"
 #include "game/show/cast/KChildManager.h"
 #include "game/show/event/CoreEvents.h"
 #include "game/show/event/EventManager.h"
@@ -299,6 +300,23 @@ TEST_F(VOPlayerTest, SkipAllEndsTheLineAndClosesAndDeletesItsSubtitles)
         Step();
     EXPECT_TRUE(Shown().empty()) << "the third page never comes";
     EXPECT_EQ(KEvent::EventManager::Instance()->GetCount(), 0u);
+}
+
+TEST_F(VOPlayerTest, TheShowsSkipVOSkipsTheRunningLines)
+{
+    AddVoice("long.ogg", 6.0);
+    auto first = Row("<AudioFile>long.ogg</AudioFile>")->MakePlayEvent();
+    auto second = Row("<AudioFile>long.ogg</AudioFile>")->MakePlayEvent();
+    for (int i = 0; i < 10; ++i)
+        Step();
+    ASSERT_TRUE(first->IsStarted());
+    ASSERT_FALSE(first->IsFinished());
+    ShowController::Instance()->SkipVO();
+    EXPECT_TRUE(first->IsFinished());
+    EXPECT_TRUE(second->IsFinished()) << "the waiting line goes too";
+    EXPECT_FALSE(second->IsStarted());
+    EXPECT_TRUE(VOPlayer::Instance()->GetEvents().empty());
+    ShowController::Destroy();
 }
 
 TEST_F(VOPlayerTest, PageTimesThatGoBackwardsWaitNothingAndTheLineEnds)

@@ -200,9 +200,11 @@ TEST_F(VOTableTest, FindByIdNeverAddsToTheTable)
 {
     VOTable& table = Load(Fixture("table.xml"));
     const size_t rows = table.GetRows().size();
+    EXPECT_EQ(table.GetIdCount(), 6u);
     for (int32_t id : {5, -1, 0, 2147483647, 5})
         EXPECT_FALSE(table.FindById(id)) << id;
     EXPECT_EQ(table.GetRows().size(), rows);
+    EXPECT_EQ(table.GetIdCount(), 6u);
     // Still found, and nothing empty stands in for the missing ids.
     EXPECT_TRUE(table.FindById(1));
     EXPECT_FALSE(table.FindById(5));

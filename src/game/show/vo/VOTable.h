@@ -52,6 +52,8 @@ public:
     bool IsLoaded() const { return mLoaded; }
     const TString& GetFileName() const { return mFileName; }
     const std::vector<std::shared_ptr<KVOElem>>& GetRows() const { return mRows; }
+    // Distinct ids held.
+    size_t GetIdCount() const { return mById.size(); }
 
 private:
     VOTable() = default;
