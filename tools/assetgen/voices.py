@@ -58,9 +58,9 @@ class Line:
         """What the audio is made from (recipe: the maker's own settings):
         equal keys give equal files."""
         a = self.actor
-        spec = [a.voice, a.speed, a.pitch, pause_ms, [spoken(p, say) for p in self.pages], self.serial(),
+        made_of = [a.voice, a.speed, a.pitch, pause_ms, [spoken(p, say) for p in self.pages], self.serial(),
                 list(recipe)]
-        return hashlib.sha256(json.dumps(spec).encode("utf-8")).hexdigest()
+        return hashlib.sha256(json.dumps(made_of).encode("utf-8")).hexdigest()
 
 
 # The names of the files this generator writes.
