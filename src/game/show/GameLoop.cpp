@@ -2,6 +2,7 @@
 
 #include "game/show/GameSettings.h"
 #include "game/show/ShowController.h"
+#include "game/show/vo/VOBuilders.h"
 #include "game/stage/scene/SceneSet.h"
 #include "os/system/Time.h"
 #include "platform/Log.h"
@@ -45,6 +46,11 @@ void TGameLoop::AdvanceLogo()
 
 void TGameLoop::OnActivate(bool active)
 {
+    // Back while the player was facing a question: the host welcomes them
+    // back (the line runs by itself).
+    ShowController* show = ShowController::Existing();
+    if (active && show && show->IsRunning() && show->GetRecord().previousState == ShowController::kQuestionState)
+        KVO::VOResume();
     if (!mWindows)
         return;
     TModalWindow* top = mWindows->GetTopModal();

@@ -4,14 +4,18 @@
 #include "game/show/GameLoop.h"
 #include "game/show/GameSettings.h"
 #include "game/show/GameSingletons.h"
+#include "game/show/ShowScriptLua.h"
 #include "game/show/event/EventTrigger.h"
 #include "game/show/event/ShowLinks.h"
+#include "game/show/vo/VOPlayer.h"
+#include "game/show/vo/VOTable.h"
 #include "game/stage/StageLua.h"
 #include "game/stage/StageWindow.h"
 #include "game/stage/TextureUpdater.h"
 #include "game/stage/effects/Confetti.h"
 #include "game/stage/anim/AnimManager.h"
 #include "game/stage/anim/ShowAnimLua.h"
+#include "platform/Log.h"
 #include "platform/PlatformEvent.h"
 #include "platform/Settings.h"
 #include "platform/StringTable.h"
@@ -29,6 +33,22 @@ void RegisterGameWindowTypes(TWindowManager* windows)
     windows->RegisterWindowType(TString("Slider"), &TSlider::GetCreator);
     windows->RegisterWindowType(TString("Demo"), &KDemo::GetCreator);
 }
+
+namespace {
+
+// The voice-over table named by the string table; the player is made now so
+// that the stage finds it when it opens and gives it the subtitles' parent.
+void LoadVoiceOver(TStringTable* strings)
+{
+    TString file;
+    if (strings && strings->GetString(file, TString("_VO_FILE")))
+        KVO::VOTable::Instance()->Load(file);
+    else
+        WriteLog("GameMain: the string table names no voice-over table (\"_VO_FILE\")");
+    KVO::VOPlayer::Instance();
+}
+
+} // namespace
 
 void GameMain(TApplication* application, const char* commandLine)
 {
@@ -48,6 +68,7 @@ void GameMain(TApplication* application, const char* commandLine)
     // After a display restore the studio screens get their pictures back.
     application->AddRestoreTask(new KUtil::TextureUpdater());
     KEvent::SetConfettiFactory([](uint16_t count) { return ConfettiCanon::Create(count); });
+    LoadVoiceOver(strings);
     // The title theme plays, looping, while the start screen is up.
     std::shared_ptr<TSound> theme = TSound::Create(TString("music/theme.ogg"), true, kSoundGroupMusic);
     if (theme)
@@ -59,6 +80,7 @@ void GameMain(TApplication* application, const char* commandLine)
         if (TWindowScript* script = GetWindowScript()) {
             RegisterShowAnimationLua(script->GetState());
             RegisterStageLua(script->GetState());
+            RegisterShowScriptLua(script->GetState());
         }
         if (TWindowScriptHooks* script = windows->GetScript())
             script->RunFile(TString("scripts/mainloop.lua"));

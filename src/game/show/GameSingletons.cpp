@@ -3,9 +3,12 @@
 #include "game/show/GameSettings.h"
 #include "game/show/MTRandom.h"
 #include "game/show/ShowController.h"
+#include "game/show/cast/IdleAnimController.h"
 #include "game/show/cast/KChildManager.h"
 #include "game/show/event/EventManager.h"
 #include "game/show/question/QuestionDB.h"
+#include "game/show/vo/VOPlayer.h"
+#include "game/show/vo/VOTable.h"
 #include "game/stage/anim/AnimManager.h"
 #include "game/stage/anim/FlunkDropAnim.h"
 #include "game/stage/anim/MoneyAnim.h"
@@ -37,7 +40,10 @@ const std::vector<TGameSingleton>& GameSingletons()
     static const std::vector<TGameSingleton> table = {
         {"ShowController", &ShowController::Destroy},
         {"AnimManager", &DestroyAnimations},
+        {"IdleAnimController", &Quillory::IdleAnimController::Destroy},
         {"QuestionDB", &KQuestion::QuestionDB::Destroy},
+        {"VOPlayer", &KVO::VOPlayer::Destroy},
+        {"VOTable", &KVO::VOTable::Destroy},
         {"EventManager", &KEvent::EventManager::Destroy},
         {"LensFlare", &KScene::LensFlare::Destroy},
         {"KSceneSet", &KScene::KSceneSet::Destroy},

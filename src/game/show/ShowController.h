@@ -24,9 +24,10 @@ class QuestionTimer;
 // Main thread only.
 class ShowController : public KEvent::ShowLink {
 public:
-    // States of a show run from 0 to 20; ExitNextFrame goes to the last,
-    // DropOut to the drop-out state.
+    // States of a show run from 0 to 20; the question is state 4;
+    // ExitNextFrame goes to the last, DropOut to the drop-out state.
     static constexpr int32_t kStateCount = 21;
+    static constexpr int32_t kQuestionState = 4;
     static constexpr int32_t kDropOutState = 18;
     static constexpr int32_t kEndState = 20;
     // One state's step. The states register themselves (SetState).

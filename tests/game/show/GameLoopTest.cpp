@@ -6,6 +6,9 @@
 #include "game/show/GameSingletons.h"
 #include "game/show/MTRandom.h"
 #include "game/show/ShowController.h"
+#include "game/show/event/EventManager.h"
+#include "game/show/vo/VOPlayer.h"
+#include "game/show/vo/VOTable.h"
 #include "platform/AssetNames.h"
 #include "render/AnimatedTexture.h"
 #include "render/TextureData.h"
@@ -98,6 +101,46 @@ TEST_F(GameLoopTest, DeactivationPausesTheTopScreensClockAndActivationResumesIt)
     EXPECT_TRUE(alone.Handle(Ev(kEventActivate, 0, 0, 0)));
     EXPECT_FALSE(alone.Handle(Ev(kEventQuit)));
     EXPECT_EQ(alone.GetHandedCount(), 0u);
+}
+
+// Back in the game while a question was up, the host welcomes the player
+// back (row 248); at any other moment, or away, nothing is said.
+TEST_F(GameLoopTest, ComingBackDuringAQuestionPlaysTheWelcomeBackLine)
+{
+    KVO::VOTable::Instance()->Load(TString("::" QUILLORY_TEST_DATA "/vo/builders.xml"));
+    TWindow stage;
+    struct Case {
+        bool running;
+        int32_t previousState;
+        int32_t activation;
+        bool spoken;
+    } const cases[] = {
+        {true, ShowController::kQuestionState, 1, true},
+        {true, ShowController::kQuestionState, 0, false},
+        {true, ShowController::kQuestionState + 1, 1, false},
+        {false, ShowController::kQuestionState, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.running << " " << c.previousState << " " << c.activation);
+        KVO::VOPlayer::Instance()->SetSubtitleParent(&stage);
+        ShowController* show = ShowController::Instance();
+        show->SetRunning(c.running);
+        show->GetRecord().previousState = c.previousState;
+        TGameLoop loop(mManager.get());
+        loop.Handle(Ev(kEventActivate, 0, 0, c.activation));
+        const std::shared_ptr<KEvent::Event>& line = KVO::VOPlayer::Instance()->GetCurrent();
+        if (c.spoken) {
+            ASSERT_NE(line, nullptr);
+            EXPECT_NE(std::string(line->GetName().c_str()).find("vo/248.ogg"), std::string::npos);
+        } else {
+            EXPECT_EQ(line, nullptr);
+        }
+        KVO::VOPlayer::Destroy();
+        ShowController::Destroy();
+    }
+    KVO::VOTable::Destroy();
+    KEvent::EventManager::Destroy();
+    KEvent::EventManager::AllowRecreateForTests();
 }
 
 TEST_F(GameLoopTest, WithoutALogoTheLoopRunsAndNoFrameIsComputed)

@@ -1,0 +1,49 @@
+#include "game/show/ShowScriptLua.h"
+
+#include "game/show/GameSettings.h"
+#include "game/show/cast/IdleAnimController.h"
+#include "game/show/vo/VOTable.h"
+#include "platform/Log.h"
+#include "ui/LuaBinding.h"
+
+namespace {
+
+void StartIdleAnimations()
+{
+    Quillory::IdleAnimController::Instance()->Start();
+}
+
+void StopIdleAnimations()
+{
+    if (Quillory::IdleAnimController* idle = Quillory::IdleAnimController::Existing())
+        idle->Stop();
+}
+
+bool PlayVoiceOver(int32_t id)
+{
+    std::shared_ptr<KVO::KVOElem> row = KVO::VOTable::Instance()->FindById(id);
+    if (!row) {
+        WriteLog("PlayVoiceOver: no voice-over row %d", id);
+        return false;
+    }
+    // The line's events run by themselves.
+    row->MakePlayEvent();
+    return true;
+}
+
+void UseSubtitles(bool on)
+{
+    GameSettings::Instance()->SetUserInt(TString("useSubtitles"), on ? 1 : 0);
+}
+
+} // namespace
+
+void RegisterShowScriptLua(lua_State* L)
+{
+    if (!L)
+        return;
+    LuaBind<&StartIdleAnimations>(L, "StartIdleAnimations");
+    LuaBind<&StopIdleAnimations>(L, "StopIdleAnimations");
+    LuaBind<&PlayVoiceOver>(L, "PlayVoiceOver");
+    LuaBind<&UseSubtitles>(L, "UseSubtitles");
+}

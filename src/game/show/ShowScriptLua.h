@@ -1,0 +1,12 @@
+#pragma once
+
+struct lua_State;
+
+// Script functions that put the cast and the voice to work outside a show,
+// for stage scripts and for trying lines:
+//   StartIdleAnimations()   the classmates and the host idle by themselves
+//   StopIdleAnimations()    ... until this (running idles play out)
+//   PlayVoiceOver(id)       the voice-over row, queued after the line now
+//                           playing; false when the table has no such row
+//   UseSubtitles(on)        the current player's subtitles on or off
+void RegisterShowScriptLua(lua_State* L);
