@@ -61,6 +61,32 @@ return function()
 end
 )";
 
+const char kVoiceScript[] = R"(-- The cast idling on the set; a key and the host speaks, with subtitles.
+return function()
+    if GetNumUsers() == 0 then
+        CreateNewUser("Tester")
+    end
+    UseSubtitles(true)
+    LoadStudio("mesh/set/Set.xml")
+    LoadCast()
+    PushModal("stage")
+    ReadFile("scripts/demo.lua")
+    CameraShot("intro", 0)
+    StartIdleAnimations()
+    local m
+    repeat
+        m = WaitForMessage()
+    until m ~= nil and m.type == kPressAnyKey
+    PlayVoiceOver(211)
+    while true do
+        WaitForMessage()
+    end
+end
+)";
+
+// Where subtitles are shown: two lines across the top of the screen.
+constexpr PictureArea kSubtitles{155, 45, 490, 70};
+
 class GameStageTest : public GameScreenTest {
 protected:
     void ExpectCleanLog()
@@ -184,6 +210,33 @@ TEST_F(GameStageTest, TheClassmatesSitAtTheirPedestalsAndWaveOnAKey)
     PressKey(XK_space);
     EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kSeats), seated) > 0.01; }, 20s))
         << "the classmates did not move";
+
+    ExpectCleanLog();
+    CloseGame();
+}
+
+TEST_F(GameStageTest, TheCastIdlesOnTheSetAndTheHostSpeaksASubtitledLineOnAKey)
+{
+    StartGame(GameFolder(kVoiceScript));
+    if (HasFatalFailure())
+        return;
+    MovePointer(400, 300);
+    Drawn();
+
+    // Nobody asks them to, yet the classmates move now and then.
+    const std::vector<unsigned long> seated = Pixels(kSeats);
+    ASSERT_FALSE(seated.empty());
+    EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kSeats), seated) > 0.005; }, 30s))
+        << "the classmates stood still";
+
+    // The line's first page appears over the set, then the line ends and
+    // its subtitles go.
+    const std::vector<unsigned long> before = Pixels(kSubtitles);
+    PressKey(XK_space);
+    EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kSubtitles), before) > 0.02; }, 20s))
+        << "no subtitle appeared";
+    EXPECT_TRUE(WaitUntil([&] { return Difference(Pixels(kSubtitles), before) < 0.02; }, 60s))
+        << "the subtitle stayed";
 
     ExpectCleanLog();
     CloseGame();
