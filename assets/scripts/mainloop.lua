@@ -2,19 +2,22 @@
 -- here. For now the title layer (title.lua) stays up; a key or a click on it
 -- opens the widgets dialog (widgets.lua), and closing that comes back to the
 -- title. The dialog's Studio button opens the studio (scripts/demo.lua)
--- with the classmates and the host, where each key glides the camera to the
--- next of the show's shots while the cast waves, talks or claps, and Escape
--- comes back to the title.
+-- with the classmates and the host idling, where the announcer opens the
+-- show and each key glides the camera to the next of the show's shots while
+-- the cast waves or claps and the host says a line of the show, with
+-- subtitles; Escape comes back to the title.
 
 -- The shots in turn, the last back to where the camera started, each with
--- what the classmates (0 to 4) and the host (255) do meanwhile.
+-- what the classmates (0 to 4) and the host (255) do meanwhile and the
+-- voice-over row the host says.
 local kHost = 255
 local kShots = {
-    { shot = "intro", classmates = "SitWave" },
-    { shot = "board", host = "Talk1" },
-    { shot = "final", classmates = "SitClap", host = "Clap" },
-    { shot = false, classmates = "SitIdle1", host = "Idle1" },
+    { shot = "intro", classmates = "SitWave", line = 211 },
+    { shot = "board", line = 258 },
+    { shot = "final", classmates = "SitClap", host = "Clap", line = 242 },
+    { shot = false, line = 266 },
 }
+local kOpening = { 107, 265 }
 local kEscape = "raw:" .. string.char(27)
 local studioLoaded = false
 
@@ -26,6 +29,11 @@ local function VisitStudio()
     end
     PushModal("stage")
     ReadFile("scripts/demo.lua")
+    UseSubtitles(true)
+    StartIdleAnimations()
+    for _, line in ipairs(kOpening) do
+        PlayVoiceOver(line)
+    end
     local shot = 0
     while true do
         local m = WaitForMessage()
@@ -48,8 +56,13 @@ local function VisitStudio()
             if step.host then
                 PlayCastAnimation(kHost, step.host)
             end
+            -- The line now playing stops; the host goes on to the next.
+            SkipVO()
+            PlayVoiceOver(step.line)
         end
     end
+    SkipVO()
+    StopIdleAnimations()
     PopModal("stage")
 end
 
