@@ -55,14 +55,20 @@ void QuestionTimer::OnTaskGone(QTTask* task, bool byOwnEnd)
     if (mTask != task)
         return;
     mTask = nullptr;
-    if (byOwnEnd)
-        return;
-    // The window's list deleted the task (the window is being popped or
-    // destroyed): measure to now from here on, never to its clock again.
-    mFrozenAt = Now();
-    mFrozen = true;
+    // The window may go at any time from now on: its clock is never read
+    // again.
+    const uint32_t now = Now();
     mWindow = nullptr;
     mClock = nullptr;
+    if (byOwnEnd) {
+        // Past the last prompt the time goes on on the application time.
+        mStart = GetTimer() - (now - mStart);
+        return;
+    }
+    // The window's list deleted the task (the window is being popped or
+    // destroyed): later stops measure to now.
+    mFrozenAt = now;
+    mFrozen = true;
 }
 
 QTTask::QTTask(std::shared_ptr<QuestionTimer> timer) : TAnimTask(timer ? timer->mClock : nullptr), mTimer(std::move(timer))

@@ -177,6 +177,19 @@ TEST_F(QuestionTimerTest, AWindowThatGoesFirstLeavesTheTimeItHadReached)
     EXPECT_EQ(timer->GetElapsed(), 8000);
 }
 
+// After its last tick the timer no longer needs the window: the window may
+// go, and a later stop measures on from where the clock was.
+TEST_F(QuestionTimerTest, AWindowThatGoesAfterTheLastTickLeavesTheTimeRunning)
+{
+    auto timer = StartTimer();
+    RunUntil(70000);
+    ASSERT_FALSE(timer->IsTicking());
+    mModal.reset();
+    eventtest::gNow += 5000;
+    timer->Stop();
+    EXPECT_EQ(timer->GetElapsed(), 75000);
+}
+
 TEST_F(QuestionTimerTest, WithoutAWindowTheTimerOnlyMeasures)
 {
     auto timer = QuestionTimer::Create(nullptr);
