@@ -21,6 +21,7 @@ class SubtitleHost {
 public:
     virtual ~SubtitleHost() = default;
     virtual void SetSubtitleParent(TWindow* parent) = 0;
+    virtual TWindow* GetSubtitleParent() const = 0;
 };
 
 // Registration; null unregisters. Not owned.

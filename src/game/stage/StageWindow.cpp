@@ -50,7 +50,7 @@ KDemo::~KDemo()
         show->SetStage(nullptr);
     if (KAnim::GetMoneyDisplayParent() == this)
         KAnim::SetMoneyDisplayParent(nullptr);
-    if (KScene::SubtitleHost* subtitles = KScene::GetSubtitleHost())
+    if (KScene::SubtitleHost* subtitles = KScene::GetSubtitleHost(); subtitles && subtitles->GetSubtitleParent() == this)
         subtitles->SetSubtitleParent(nullptr);
 }
 

@@ -195,6 +195,7 @@ public:
         inPass = renderer && renderer->IsIn3d();
     }
     void SetSubtitleParent(TWindow* window) override { parent = window; }
+    TWindow* GetSubtitleParent() const override { return parent; }
     int draws = 0;
     bool inPass = false;
     TWindow* parent = nullptr;
@@ -213,6 +214,14 @@ TEST_F(StageWindowTest, TheCastIsDrawnInTheThreeDPassAndSubtitlesGoUnderTheStage
     delete mStage;
     mStage = nullptr;
     EXPECT_EQ(cast.parent, nullptr);
+
+    // A stage going after another took the subtitles leaves them there.
+    TWindow other;
+    cast.parent = &other;
+    mStage = new KDemo();
+    delete mStage;
+    mStage = nullptr;
+    EXPECT_EQ(cast.parent, &other);
     KScene::SetStageCast(nullptr);
     KScene::SetSubtitleHost(nullptr);
 }

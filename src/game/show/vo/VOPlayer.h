@@ -41,7 +41,7 @@ public:
     // Where subtitles are shown; null: no lines play. A parent that is
     // replaced or cleared first ends the lines shown under it.
     void SetSubtitleParent(TWindow* parent) override;
-    TWindow* GetSubtitleParent() const { return mParent; }
+    TWindow* GetSubtitleParent() const override { return mParent; }
 
     // The event that plays the row (registered with the event manager; the
     // caller queues nothing). A dummy without a parent or row.
