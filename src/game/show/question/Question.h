@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "game/show/event/ShowLinks.h"
 #include "platform/TString.h"
 
 class MTRandom;
@@ -27,14 +28,15 @@ constexpr uint32_t kMaxFieldLength = 4096;
 // texts of child elements of the same names. Texts shown on screen (subject,
 // question, answers, explanation) are plain text: a character the text
 // markup would read ('<', '>' or a backslash) is escaped with a backslash.
-class QBase {
+class QBase : public KEvent::QuestionView {
 public:
-    virtual ~QBase() = default;
+    ~QBase() override = default;
     QBase(const QBase&) = delete;
     QBase& operator=(const QBase&) = delete;
 
     // A new answer window for this record; null for the base.
-    virtual TWindow* MakeWindow();
+    TWindow* MakeWindow() override;
+    TString GetQuestionText() const override { return question; }
     TString GetCorrect() const { return correct; }
     // One of the non-empty wrong answers, in file order, at NextWord() modulo
     // their count; empty (nothing drawn) when there is none.
