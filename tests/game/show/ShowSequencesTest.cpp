@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "EventTestSupport.h"
+#include "SoundEventFixture.h"
 #include "game/show/MTRandom.h"
 #include "game/show/ShowController.h"
 #include "game/show/ShowSequences.h"
@@ -20,12 +20,11 @@ namespace {
 
 const std::string kPrefix = "sfx/audience/";
 
-class AudienceReaction : public SoundFixture {
+class AudienceReaction : public SoundEventFixture {
 protected:
     void SetUp() override
     {
-        SoundFixture::SetUp();
-        eventtest::FreshEventManager();
+        SoundEventFixture::SetUp();
         ShowController::Destroy();
         MTRandom::Destroy();
         MTRandom::Instance()->Seed(7);
@@ -34,8 +33,7 @@ protected:
     {
         ShowController::Destroy();
         MTRandom::Destroy();
-        eventtest::FreshEventManager();
-        SoundFixture::TearDown();
+        SoundEventFixture::TearDown();
     }
     static void React(bool right, int32_t correctCount)
     {
@@ -79,20 +77,6 @@ protected:
         for (const std::string& sound : later)
             text += "+" + sound;
         return text;
-    }
-    static void Pass() { KEvent::EventManager::Instance()->Update(); }
-    // Passes 50 ms apart with the finished sounds reported, until the
-    // event finishes; the milliseconds it took.
-    uint32_t RunUntilFinished(const KEvent::Event& event, uint32_t limitMs)
-    {
-        uint32_t elapsed = 0;
-        while (!event.IsFinished() && elapsed < limitMs) {
-            Pass();
-            Step(50);
-            mManager->DispatchCallbacks();
-            elapsed += 50;
-        }
-        return elapsed;
     }
 };
 

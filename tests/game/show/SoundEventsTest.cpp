@@ -2,41 +2,14 @@
 // end finishes its event in the next callback dispatch.
 #include <gtest/gtest.h>
 
-#include "EventTestSupport.h"
+#include "SoundEventFixture.h"
 #include "game/show/event/SoundEvents.h"
 #include "sound/SoundData.h"
 #include "sound/SoundTestSupport.h"
 
 namespace {
 
-class SoundEvents : public SoundFixture {
-protected:
-    void SetUp() override
-    {
-        SoundFixture::SetUp();
-        eventtest::FreshEventManager();
-    }
-    void TearDown() override
-    {
-        KEvent::EventManager::Destroy();
-        KEvent::EventManager::AllowRecreateForTests();
-        SoundFixture::TearDown();
-    }
-    static void Pass() { KEvent::EventManager::Instance()->Update(); }
-    // A pass, then 50 ms moved and the finished-sound callbacks run, until
-    // the event finishes; the milliseconds it took.
-    uint32_t RunUntilFinished(const KEvent::Event& event, uint32_t limitMs)
-    {
-        uint32_t elapsed = 0;
-        while (!event.IsFinished() && elapsed < limitMs) {
-            Pass();
-            Step(50);
-            mManager->DispatchCallbacks();
-            elapsed += 50;
-        }
-        return elapsed;
-    }
-};
+using SoundEvents = SoundEventFixture;
 
 TEST_F(SoundEvents, NothingToPlayFinishesInTheStartPass)
 {

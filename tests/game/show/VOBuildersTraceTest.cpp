@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "SettingsTestSupport.h"
+#include "VoiceTestSupport.h"
 #include "game/show/MTRandom.h"
 #include "game/show/ShowController.h"
 #include "game/show/event/CoreEvents.h"
@@ -31,7 +31,6 @@ using namespace KVO;
 namespace {
 
 constexpr uint32_t kSeed = 31337;
-constexpr uint32_t kStep = 10;
 constexpr uint32_t kPageTime = 1000; // every row of the test table: one page of 1 s
 
 std::string LineOf(const std::string& pageText)
@@ -45,36 +44,19 @@ std::string LineOf(const std::string& pageText)
     return "cat " + std::to_string(id / 10);
 }
 
-class VOBuildersTraceTest : public StageFixture {
+class VOBuildersTraceTest : public voicetest::VoiceFixture {
 protected:
+    VOBuildersTraceTest() : VoiceFixture(kSeed) {}
     void SetUp() override
     {
-        StageFixture::SetUp();
-        mFace2 = mFace;
-        RegisterMemoryFile(SubTitle::kFont, mFace2.data(), uint32_t(mFace2.size()));
-        FreshManagers();
-        MTRandom::Destroy();
-        MTRandom::Instance()->Seed(kSeed);
+        VoiceFixture::SetUp();
         std::srand(kSeed);
-        mSettingsHost = std::make_unique<settingstest::FakeSettingsHost>();
-        GameSettings::Create(mSettingsHost.get());
-        GameSettings::Instance()->SetUserInt("useSubtitles", 1);
-        mSound = std::make_unique<TSoundManager>();
-        AudioDeviceOptions options;
-        options.backend = AudioBackend::Null;
-        mSound->Init(options, false);
-
+        Subtitles(true);
         VOTable& table = *VOTable::Instance();
         table.Load(TString(("::" + std::string(QUILLORY_TEST_DATA) + "/vo/builders.xml").c_str()));
         // Every line's voice: 0.6 s, shorter than its page.
-        const std::vector<uint8_t> voice = EncodeOgg(MakeSine(44100, 1, 0.6));
         for (const auto& row : table.GetRows())
-            AddFile(row->AudioFile.c_str(), std::string(voice.begin(), voice.end()));
-
-        mParent = new TWindow();
-        mParent->SetName("stage");
-        mParent->SetSize(800, 600);
-        VOPlayer::Instance()->SetSubtitleParent(mParent);
+            AddSine(row->AudioFile.c_str(), 0.6, 1);
         mShow = ShowController::Instance();
         for (auto& question : mQuestions)
             mShow->GetRecord().board.push_back(&question);
@@ -82,33 +64,14 @@ protected:
     void TearDown() override
     {
         ShowController::Destroy();
-        VOPlayer::Destroy();
         VOTable::Destroy();
-        delete mParent;
-        TearDownManagers();
-        mSound.reset();
-        GameSettings::Destroy();
-        mSettingsHost.reset();
-        MTRandom::Destroy();
-        RegisterMemoryFile(SubTitle::kFont, nullptr, 0);
-        StageFixture::TearDown();
+        VoiceFixture::TearDown();
     }
 
     void SetPlayed(int32_t n)
     {
         for (int32_t i = 0; i < 10; ++i)
             mQuestions[size_t(i)].used = i < n;
-    }
-
-    void Step()
-    {
-        now += kStep;
-        mElapsed += kStep;
-        if (AudioDevice* device = mSound->GetDevice())
-            device->Advance(kStep * 441 / 10);
-        mSound->Update(false);
-        mSound->DispatchCallbacks();
-        EventPass();
     }
 
     // A page seen under the stage: its line, and the first and last step
@@ -140,13 +103,8 @@ protected:
         return pages;
     }
 
-    std::vector<uint8_t> mFace2;
-    std::unique_ptr<settingstest::FakeSettingsHost> mSettingsHost;
-    std::unique_ptr<TSoundManager> mSound;
-    TWindow* mParent = nullptr;
     ShowController* mShow = nullptr;
     KQuestion::QOpenAnswer mQuestions[10];
-    uint32_t mElapsed = 0;
 };
 
 TEST_F(VOBuildersTraceTest, AShowsLinesPlayOneAfterTheOtherEachPageForItsTime)

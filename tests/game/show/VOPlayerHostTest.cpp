@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "CastEventFixture.h"
+#include "VoiceTestSupport.h"
 #include "game/show/vo/KVOElem.h"
 #include "game/show/vo/VOPlayer.h"
 #include "os/audio/AudioDevice.h"
-#include "platform/XmlNode.h"
-#include "platform/XmlParser.h"
 #include "sound/SoundManager.h"
 #include "support/OggWriter.h"
 #include "ui/Window.h"
@@ -47,14 +46,7 @@ protected:
         const std::vector<uint8_t> bytes = EncodeOgg(MakeSine(44100, 2, seconds));
         AddFile("vo/" + name, std::string(bytes.begin(), bytes.end()));
     }
-    static std::shared_ptr<KVOElem> Row(const std::string& children)
-    {
-        TXmlNode root;
-        const std::string text = "<narration>" + children + "</narration>";
-        ParseXmlText(&root, text.data(), text.size());
-        TXmlNode* element = root.FindChild(TString("narration"));
-        return element ? KVOElem::Create(*element) : nullptr;
-    }
+    static std::shared_ptr<KVOElem> Row(const std::string& children) { return voicetest::Row(children); }
     // 10 ms mixed, polled and called back, then an event pass.
     void Step()
     {

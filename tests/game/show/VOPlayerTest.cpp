@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "SettingsTestSupport.h"
+#include "VoiceTestSupport.h"
 #include "game/show/MTRandom.h"
 #include "game/show/ShowController.h"
 #include "game/show/cast/KChildManager.h"
@@ -35,7 +35,6 @@ using KVO::VOPlayer;
 namespace {
 
 constexpr uint32_t kSeed = 777;
-constexpr uint32_t kStep = 10;
 
 // A child that notes when its window goes (children go with their parent).
 class GoneProbe : public TWindow {
@@ -47,72 +46,18 @@ private:
     bool* mGone;
 };
 
-class VOPlayerTest : public StageFixture {
+class VOPlayerTest : public voicetest::VoiceFixture {
 protected:
-    void SetUp() override
-    {
-        StageFixture::SetUp();
-        mFace2 = mFace;
-        RegisterMemoryFile(SubTitle::kFont, mFace2.data(), uint32_t(mFace2.size()));
-        FreshManagers();
-        MTRandom::Destroy();
-        MTRandom::Instance()->Seed(kSeed);
-        // The settings' own sound manager first: the newest one plays.
-        mSettingsHost = std::make_unique<settingstest::FakeSettingsHost>();
-        GameSettings::Create(mSettingsHost.get());
-        mSound = std::make_unique<TSoundManager>();
-        AudioDeviceOptions options;
-        options.backend = AudioBackend::Null;
-        mSound->Init(options, false);
-        mParent = new TWindow();
-        mParent->SetName("stage");
-        mParent->SetSize(800, 600);
-        VOPlayer::Instance()->SetSubtitleParent(mParent);
-    }
+    VOPlayerTest() : VoiceFixture(kSeed) {}
     void TearDown() override
     {
-        VOPlayer::Destroy();
-        delete mParent;
         Quillory::KChildManager::Destroy();
-        TearDownManagers();
-        mSound.reset();
-        GameSettings::Destroy();
-        mSettingsHost.reset();
-        MTRandom::Destroy();
-        RegisterMemoryFile(SubTitle::kFont, nullptr, 0);
-        StageFixture::TearDown();
+        VoiceFixture::TearDown();
     }
-
-    static void Subtitles(bool on) { GameSettings::Instance()->SetUserInt("useSubtitles", on ? 1 : 0); }
 
     // A sine of that length as the voice-over file "vo/<name>".
-    void AddVoice(const std::string& name, double seconds)
-    {
-        const std::vector<uint8_t> bytes = EncodeOgg(MakeSine(44100, 2, seconds));
-        AddFile("vo/" + name, std::string(bytes.begin(), bytes.end()));
-    }
-
-    static std::shared_ptr<KVOElem> Row(const std::string& children)
-    {
-        TXmlNode root;
-        const std::string text = "<narration>" + children + "</narration>";
-        ParseXmlText(&root, text.data(), text.size());
-        TXmlNode* element = root.FindChild(TString("narration"));
-        return element ? KVOElem::Create(*element) : nullptr;
-    }
-
-    // One step of the clock: the audio device mixes it, the sound manager
-    // polls and calls back, the event manager makes a pass.
-    void Step()
-    {
-        now += kStep;
-        if (AudioDevice* device = mSound->GetDevice())
-            device->Advance(kStep * 441 / 10);
-        mSound->Update(false);
-        mSound->DispatchCallbacks();
-        EventPass();
-        mElapsed += kStep;
-    }
+    void AddVoice(const std::string& name, double seconds) { AddSine("vo/" + name, seconds); }
+    static std::shared_ptr<KVOElem> Row(const std::string& children) { return voicetest::Row(children); }
 
     // The subtitle windows under the parent, front first.
     std::vector<SubTitle*> Shown() const
@@ -147,12 +92,6 @@ protected:
 
     // A fresh run of the clock: mElapsed counts from here.
     void StartClock() { mElapsed = 0; }
-
-    std::vector<uint8_t> mFace2;
-    std::unique_ptr<settingstest::FakeSettingsHost> mSettingsHost;
-    std::unique_ptr<TSoundManager> mSound;
-    TWindow* mParent = nullptr;
-    uint32_t mElapsed = 0;
 };
 
 TEST_F(VOPlayerTest, SubtitlePagesShowForTheirTimesAndTheLineEndsWithTheLastPage)
