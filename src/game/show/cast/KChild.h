@@ -79,6 +79,8 @@ public:
     void SetUsed(bool used) { mUsed = used; }
 
     size_t GetSubjectCount() const { return mAptitudes.size(); }
+    // Aptitudes by subject, lower-cased as read from the roster.
+    const std::map<TString, float>& GetAptitudes() const { return mAptitudes; }
     const TString& GetInitAnim() const { return mInitAnim; }
     const std::shared_ptr<KScene::XElem>& GetMeshFrame() const { return mMeshFrame; }
     const std::shared_ptr<KScene::KAnimSet>& GetAnimSet() const { return mAnimSet; }
