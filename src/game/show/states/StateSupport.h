@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+#include "platform/TString.h"
+
+class ShowController;
+class TWindow;
+namespace KEvent {
+class Event;
+}
+
+// Small pieces the board states share.
+namespace KShow {
+
+// The board states by number.
+enum ShowState : int32_t {
+    kShowStart = 0,
+    kIntroduction = 1,
+    kChooseClassmate = 2,
+    kQuestionBoard = 3,
+    kQuestion = 4,
+    kPeekAnswer = 5,
+    kCopyAnswer = 6,
+    kAnswerGiven = 7,
+    kVerdict = 8,
+    kRightAnswer = 9,
+    kWrongAnswer = 10,
+    kExplanation = 11,
+    kSaveHelp = 12,
+    kNextQuestion = 13,
+    kFinalOffer = 14,
+    kFlunkOut = 17,
+};
+
+// The group the show's sounds and its music are played in.
+constexpr int32_t kShowSoundGroup = 1000;
+// The group of a question's explanation voice-over.
+constexpr int32_t kExplanationGroup = 3000;
+
+// The voice-over player's line when one is still running, else a dummy.
+std::shared_ptr<KEvent::Event> CurrentVoiceOver();
+// The voice-over row's event; a dummy without a table or row.
+std::shared_ptr<KEvent::Event> PlayVORow(int32_t id);
+// The string table's text of the label with up to two substitutions
+// ("#####" without a table or label).
+TString LabelText(const char* label, const TString& first = TString(), const TString& second = TString());
+// The screen transition that brings the text onto the studio screens; a
+// dummy without one.
+std::shared_ptr<KEvent::Event> TextTransition(const TString& text);
+// The skip button of the voice-over goes, when there is one.
+void HideSkipVOButton();
+// The current classmate's name and answer to the current question as the
+// screens show it ("questionReveal"); returns whether the answer is right.
+// Without a classmate or question: a wrong answer and an empty text.
+bool ClassmateAnswerText(ShowController& show, TString& text);
+// Where the states show their windows: the stage window, else the top
+// modal window; null (logged) with neither.
+TWindow* WindowParent(ShowController& show);
+// Shows the window under the parent, or deletes it (logged) when there is
+// nowhere to show it: the window the caller gets back is then null.
+TWindow* PlaceableWindow(ShowController& show, TWindow* window);
+// The question timer stops, when there is one.
+void StopQuestionTimer(ShowController& show);
+
+} // namespace KShow
