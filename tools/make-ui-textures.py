@@ -205,6 +205,33 @@ def panel():
     return {"panel.png": image(w, h, shade)}
 
 
+def chalk_boards():
+    """The show's chalkboard buttons: question tiles (300 x 78) and classmate
+    cards (136 x 180), dark green boards in a wooden frame for the normal,
+    pressed and rollover states, and a wiped, dimmer tile for a played
+    question."""
+    def board(w, h, green, lit=0.0, wiped=False):
+        def shade(x, y):
+            d = rounded_rect_distance(x, y, w, h, 8)
+            cover = clamp(0.5 - d)
+            if d > -6.0:
+                grain = 0.5 + 0.5 * math.sin(x * 0.23 + y * 1.9)
+                return mix((132, 86, 44), (84, 50, 24), 0.3 + 0.5 * grain), cover
+            r = math.hypot((x + 0.5 - w / 2.0) / (w / 2.0), (y + 0.5 - h / 2.0) / (h / 2.0))
+            colour = mix(green, (14, 36, 24), clamp(r * 0.7))
+            dust = 0.05 + (0.10 if wiped else 0.0)
+            colour = mix(colour, (225, 232, 222), dust * (0.5 + 0.5 * math.sin(x * 0.11 - y * 0.07)))
+            return mix(colour, (255, 255, 255), lit), cover
+        return image(w, h, shade)
+    textures = {}
+    for kind, (w, h) in (("tile", (300, 78)), ("card", (136, 180))):
+        textures["chalk_%s_normal.png" % kind] = board(w, h, (38, 86, 58))
+        textures["chalk_%s_pressed.png" % kind] = board(w, h, (26, 64, 42))
+        textures["chalk_%s_rollover.png" % kind] = board(w, h, (48, 104, 70), lit=0.06)
+    textures["chalk_tile_used.png"] = board(300, 78, (30, 58, 44), wiped=True)
+    return textures
+
+
 def title_backdrop():
     """The whole 800 x 600 title screen, opaque: a studio-blue ground lit by
     a soft spotlight from above, with a thin gold rule under the title."""
@@ -223,7 +250,7 @@ def title_backdrop():
 
 
 def all_textures():
-    textures = {}
+    textures = chalk_boards()
     for group in (buttons, toggles, sliders, round_buttons, panel, title_backdrop):
         textures.update(group())
     return textures

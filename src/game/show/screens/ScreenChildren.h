@@ -14,8 +14,10 @@ void SetShadowText(TWindow& window, const TString& name, const TString& text);
 void SetTextColor(TWindow& window, const TString& name, float r, float g, float b, float a);
 // Neither drawn nor clickable (flags 0).
 void HideChild(TWindow& window, const TString& name);
-// Takes the window off its parent (when it has one) and hands it to the
-// window manager's deferred deletion (deleted at once without one).
+// Closes a window from its own message handling: hidden at once, deleted
+// by the window manager at the start of the next event (its destructor
+// takes it off its parent). Taking it off its parent here would end the
+// way up of the message it is handling.
 void CloseSelf(TWindow& window);
 // The string table's text for the label, through the window script; the
 // label itself when there is no script.
