@@ -8,6 +8,9 @@ set(ui_texture_names
   slider_top slider_mid slider_bot slider_thumb slider_thumb_roll
   round_normal round_pressed round_rollover round_mask
   panel title_backdrop)
+# The show's chalkboard buttons.
+list(APPEND ui_texture_names chalk_tile_normal chalk_tile_pressed chalk_tile_rollover chalk_tile_used
+  chalk_card_normal chalk_card_pressed chalk_card_rollover)
 set(ui_texture_files)
 foreach(name ${ui_texture_names})
   list(APPEND ui_texture_files ${CMAKE_BINARY_DIR}/assets/ui/${name}.png)
