@@ -15,7 +15,8 @@ class QBase;
 namespace KShow {
 
 // The pieces of the studio the board states build on that live elsewhere:
-// the windows the player answers through and the studio-screen chains. A
+// the windows the player answers through and the studio-screen chains. The
+// studio's own are in place from the start; tests put in their own. A
 // missing piece is logged where it is needed and stands aside: no window
 // (its wait ends at once) or a dummy event, so every chain completes.
 struct ShowStateParts {
@@ -36,8 +37,9 @@ struct ShowStateParts {
 // game's main function calls it once at start-up.
 void RegisterShowStates();
 
-// The parts the steps use from now on.
+// The parts the steps use from now on; StudioStateParts gives the studio's.
 void SetShowStateParts(const ShowStateParts& parts);
+ShowStateParts StudioStateParts();
 const ShowStateParts& GetShowStateParts();
 
 } // namespace KShow

@@ -45,8 +45,11 @@ std::shared_ptr<KEvent::Event> PlayVORow(int32_t id);
 // The string table's text of the label with up to two substitutions
 // ("#####" without a table or label).
 TString LabelText(const char* label, const TString& first = TString(), const TString& second = TString());
-// The screen transition that brings the text onto the studio screens; a
-// dummy without one.
+// The text pictured on a chalkboard and swept onto both main screens: the
+// transition's event.
+std::shared_ptr<KEvent::Event> MakeScreenTransition(const TString& text);
+// The screen transition of the state parts for the text; a dummy without
+// one.
 std::shared_ptr<KEvent::Event> TextTransition(const TString& text);
 // The skip button of the voice-over goes, when there is one.
 void HideSkipVOButton();
