@@ -2,8 +2,9 @@
 """Generates the widget textures into a folder (the build's assets/ui):
 button faces for the normal, pressed, rollover and on states, check box and
 radio button pairs, slider rail pieces (top, middle, bottom) and thumb
-(normal, roll), a round button's faces with its mask, a panel background
-and the title screen's opaque backdrop. Edges are anti-aliased from the distance to each shape.
+(normal, roll), a round button's faces with its mask, a panel background,
+the title screen's opaque backdrop, and the studio screens' chalkboard
+with an empty picture frame drawn in chalk. Edges are anti-aliased from the distance to each shape.
 
 Deterministic: the same bytes on every run.
 """
@@ -249,9 +250,35 @@ def title_backdrop():
     return {"title_backdrop.png": image(w, h, shade)}
 
 
+def screen_board():
+    """The studio screens' 256 x 144 opaque chalkboard: dark green, rubbed
+    lighter towards the middle, in a wooden frame; and an empty picture
+    frame (90 x 134) outlined in chalk, for a picture that is missing."""
+    w, h, wood = 256, 144, 5
+
+    def board(x, y):
+        edge = min(x, y, w - 1 - x, h - 1 - y)
+        if edge < wood:
+            grain = 0.5 + 0.5 * math.sin(x * 0.21 + y * 1.7)
+            return mix((120, 78, 40), (78, 46, 22), grain * 0.6 + (wood - edge) / (2.0 * wood)), 1.0
+        d = math.hypot((x + 0.5 - w / 2.0) / (w / 2.0), (y + 0.5 - h / 2.0) / (h / 2.0))
+        colour = mix((40, 84, 58), (20, 48, 34), clamp(d * 0.8))
+        # Faint rubbed-out chalk strokes.
+        colour = mix(colour, (220, 230, 220), 0.04 * (0.5 + 0.5 * math.sin(x * 0.09 - y * 0.05)))
+        return colour, 1.0
+
+    fw, fh = 90, 134
+
+    def frame(x, y):
+        d = abs(rounded_rect_distance(x, y, fw, fh, 6) + 3.0)
+        ink = clamp(1.6 - d) * (0.75 + 0.25 * math.sin(x * 0.7 + y * 0.4))
+        return (236, 240, 232), ink
+    return {"screen_board.png": image(w, h, board), "screen_picture.png": image(fw, fh, frame)}
+
+
 def all_textures():
     textures = chalk_boards()
-    for group in (buttons, toggles, sliders, round_buttons, panel, title_backdrop):
+    for group in (buttons, toggles, sliders, round_buttons, panel, title_backdrop, screen_board):
         textures.update(group())
     return textures
 

@@ -7,7 +7,8 @@ set(ui_texture_names
   check_off check_on radio_off radio_on
   slider_top slider_mid slider_bot slider_thumb slider_thumb_roll
   round_normal round_pressed round_rollover round_mask
-  panel title_backdrop)
+  panel title_backdrop
+  screen_board screen_picture)
 # The show's chalkboard buttons.
 list(APPEND ui_texture_names chalk_tile_normal chalk_tile_pressed chalk_tile_rollover chalk_tile_used
   chalk_card_normal chalk_card_pressed chalk_card_rollover)

@@ -5,6 +5,8 @@
 #include "game/show/event/ShowEvents.h"
 #include "game/show/event/SoundEvents.h"
 #include "game/show/question/Question.h"
+#include "game/show/screens/QShow.h"
+#include "game/show/screens/StudioScreens.h"
 #include "game/show/vo/VOPlayer.h"
 #include "game/stage/StageWindow.h"
 #include "game/stage/scene/SceneSet.h"
@@ -20,12 +22,21 @@ namespace {
 
 ShowController* gInstance = nullptr;
 std::array<ShowController::State, ShowController::kStateCount> gStates{};
+StudioPodiumLights gPodiumLights;
 
 const KQuestion::QBase* BoardAt(const GameRecord& record, int32_t position)
 {
     if (position < 1 || size_t(position) > record.board.size())
         return nullptr;
     return record.board[size_t(position - 1)];
+}
+
+// The window's picture on both main screens; the window becomes the screen
+// window (the one before goes).
+void PutOnMainScreens(ShowController& show, std::unique_ptr<KScene::WRenderable> window)
+{
+    show.SetMainScreensTexture(window->RenderToTexture());
+    show.SetScreenWindow(window.release());
 }
 
 } // namespace
@@ -56,12 +67,15 @@ ShowController::ShowController()
         WriteLog("ShowController: no window script; the show's Lua functions are not published");
     KEvent::EventManager::Instance();
     KEvent::SetShowLink(this);
+    KEvent::SetPodiumLights(&gPodiumLights);
 }
 
 ShowController::~ShowController()
 {
     if (KEvent::GetShowLink() == this)
         KEvent::SetShowLink(nullptr);
+    if (KEvent::GetPodiumLights() == &gPodiumLights)
+        KEvent::SetPodiumLights(nullptr);
     SetScreenWindow(nullptr);
     mUnshown.clear();
     mCurrentMusic.reset();
@@ -164,11 +178,33 @@ void ShowController::ShowStep()
         step(*this);
 }
 
-void ShowController::ShowQuestionOnMainScreens(KEvent::QuestionView*) {}
+void ShowController::ShowQuestionOnMainScreens(KEvent::QuestionView* question)
+{
+    if (!question)
+        return;
+    if (auto* record = dynamic_cast<KQuestion::QBase*>(question))
+        PutOnMainScreens(*this, MakeQuestionDisplayWindow(*record));
+    else
+        PutOnMainScreens(*this, std::make_unique<KQuestion::QShow>(question->GetQuestionText()));
+}
 
-void ShowController::ShowCurrentQuestionOnMainScreens() {}
+void ShowController::ShowCurrentQuestionOnMainScreens()
+{
+    if (mRecord.currentQuestion)
+        ShowQuestionOnMainScreens(mRecord.currentQuestion);
+    else
+        WriteLog("ShowController: no current question to show on the screens");
+}
 
-void ShowController::ShowChalkboardText(const TString&) {}
+void ShowController::ShowChalkboardText(const TString& text)
+{
+    if (text.IsEmpty()) {
+        SetMainScreensTexture(TTexture::Get(TString("backgrounds/chalkboard_sm"), 0));
+        SetScreenWindow(nullptr);
+        return;
+    }
+    PutOnMainScreens(*this, std::make_unique<KQuestion::QShow>(text));
+}
 
 void ShowController::ShowQuestionWindow(TWindow* window)
 {

@@ -93,7 +93,10 @@ public:
 
     // KEvent::ShowLink: one step runs the record's state (the previous
     // state becomes that state first). Question windows go on the stage,
-    // or on the top screen while there is no stage.
+    // or on the top screen while there is no stage. The main screens show a
+    // question's or a text's display window, which becomes the screen
+    // window; an empty text shows the bare chalkboard. While the controller
+    // lives the show's events reach the pedestal lights through it.
     void ShowStep() override;
     std::shared_ptr<KEvent::Event> GetCurrentMusic() override { return mCurrentMusic; }
     void ShowQuestionOnMainScreens(KEvent::QuestionView* question) override;
