@@ -14,6 +14,7 @@ import os
 import sys
 
 from pngwrite import png_bytes
+from ui_answer_textures import answer_textures
 
 
 def clamp(v, lo=0.0, hi=1.0):
@@ -280,6 +281,7 @@ def all_textures():
     textures = chalk_boards()
     for group in (buttons, toggles, sliders, round_buttons, panel, title_backdrop, screen_board):
         textures.update(group())
+    textures.update(answer_textures())
     return textures
 
 

@@ -5,6 +5,13 @@
 #include "game/show/cast/KChildManager.h"
 #include "game/show/event/CoreEvents.h"
 #include "game/show/event/SoundEvents.h"
+#include "game/stage/StageWindow.h"
+#include "game/stage/anim/AnimWindow.h"
+#include "game/stage/anim/MultiAnim.h"
+#include "game/stage/anim/SimpleAnim.h"
+#include "game/stage/anim/StaticAnim.h"
+#include "platform/Log.h"
+#include "platform/Vector.h"
 
 namespace {
 
@@ -104,4 +111,42 @@ std::shared_ptr<KEvent::Event> PlayKidsAnim(int32_t who, const char* animation)
     if (!child)
         return KEvent::MakeDummy();
     return child->PlayAnim(name, kKidsPriority);
+}
+
+std::shared_ptr<KEvent::Event> PlayChalkAnim(const TVec2& position, const std::shared_ptr<KEvent::Event>& owner,
+                                             TWindow* parent, std::shared_ptr<KEvent::Event>* cross)
+{
+    constexpr int32_t kChalkFps = 30;
+    std::shared_ptr<KAnim::MultiAnim> group = KAnim::MultiAnim::Create();
+    KAnim::MultiAnim::Track* track = group->AddTrack();
+
+    TDrawParams params(position, 1.0f, 1.0f, kDrawAtOrigin);
+    params.origin = TVec2(39.0f, 16.5f);
+    std::shared_ptr<KAnim::SimpleAnim> strokes =
+        KAnim::SimpleAnim::Create("anim/chalk_cross.xml", params, 0, TString(), false);
+    strokes->SetFps(kChalkFps);
+    std::shared_ptr<KAnim::StaticImageAnim> line = KAnim::MakeStaticImageAnim("anim/chalk_line", params, owner);
+    track->AppendAnim(strokes);
+    track->AppendAnim(line);
+    strokes->GetEvent()->Then(line->GetEvent());
+    if (cross)
+        *cross = strokes->GetEvent();
+
+    if (!parent) {
+        ShowController* show = ShowController::Existing();
+        parent = show ? show->GetStage() : nullptr;
+    }
+    KAnim::AnimWindow* window = parent ? KAnim::AnimWindow::Create(*group) : nullptr;
+    if (window && !parent->AddChild(window, true)) {
+        delete window;
+        window = nullptr;
+    }
+    if (!window) {
+        // Nothing will draw the chalk: its events end now, so chains that
+        // wait for them go on.
+        WriteLog("PlayChalkAnim: no window to draw the chalk in");
+        strokes->GetEvent()->Skip();
+        line->GetEvent()->Skip();
+    }
+    return group->GetEvent();
 }

@@ -28,8 +28,9 @@ std::shared_ptr<KEvent::Event> PlayKidsAnim(int32_t who, const char* animation);
 // The chalk cross that strikes out a used-up help, centred on position
 // (screen pixels): the cross is drawn stroke by stroke, then its still
 // image stays until owner has finished. Shown in an animation window added
-// to parent (the stage when null; nothing is shown without either). The
-// event ends when the still image has gone; cross, when given, receives the
-// event of the cross alone, which ends once it has been drawn.
+// to parent (the stage when null); with neither, nothing is drawn and the
+// events end at once. The event ends when the still image has gone; cross,
+// when given, receives the event of the cross alone, which ends once it has
+// been drawn.
 std::shared_ptr<KEvent::Event> PlayChalkAnim(const TVec2& position, const std::shared_ptr<KEvent::Event>& owner,
                                              TWindow* parent, std::shared_ptr<KEvent::Event>* cross = nullptr);

@@ -51,8 +51,8 @@ public:
 
 protected:
     // Binds "Close", runs "scripts/QWindow.lua" and shows the helps that
-    // are left.
-    QWindow();
+    // are left; without build an empty window (the kinds' creators).
+    explicit QWindow(bool build = true);
 
     // Stores the question and runs the kind's script over the base layout.
     void Build(QBase* question, const char* script);
