@@ -12,10 +12,10 @@ local function Label(name, x, y, font)
     return Text{ name = name, x = x, y = y, w = 280, h = 70, label = "", font = font, flags = centred }
 end
 
-local board = {}
+local board = { name = "board", x = 0, y = 0, w = 800, h = 600 }
 for i = 0, 9 do
     local x = 90 + (i % 2) * 320
-    local y = 110 + math.floor(i / 2) * 90
+    local y = 110 + (i - i % 2) / 2 * 90
     -- Behind the button: the wiped board a played question leaves.
     table.insert(board, Bitmap{ name = "slot_q" .. i, x = x, y = y, image = "ui/chalk_tile_used.png", alpha = true })
     table.insert(board, Button{ name = "btn_q" .. i, x = x, y = y, w = 300, h = 78, graphics = tile,
