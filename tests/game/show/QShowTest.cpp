@@ -2,6 +2,10 @@
 // every render, the texture they give, and a picture fitted into its frame.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+#include <string>
+
 #include "ScreenTestSupport.h"
 #include "game/show/screens/QShow.h"
 #include "game/show/screens/QShowPic.h"
@@ -156,6 +160,35 @@ TEST_F(QShowTest, WithoutItsScriptTheWindowStillShowsItsText)
     EXPECT_NE(show.FindChild(TString("subText"), 1), nullptr);
     EXPECT_TRUE(mLog.Text().find("scripts/QShowPic.lua") != std::string::npos);
     mManager->Init(mScript.get());
+}
+
+TEST_F(QShowTest, TheBoardAndTheEmptyFrameTheScriptsNameAreMadeByTheBuild)
+{
+    SetTextureLoader(nullptr);
+    struct Case {
+        const char* name;
+        uint32_t width, height;
+    } cases[] = {{"ui/screen_board.png", 256, 144}, {"ui/screen_picture.png", 90, 134}};
+    for (const Case& c : cases) {
+        std::ifstream in(std::string(QUILLORY_ASSET_DIR) + "/" + c.name, std::ios::binary);
+        ASSERT_TRUE(in) << c.name;
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        AddFile(c.name, bytes.str());
+    }
+    QShowPic show(TString("A real board"), TString("pictures/none.png"));
+    auto* board = TWindow::Cast<TImage>(show.FindChild(TString("board"), 1));
+    ASSERT_NE(board, nullptr);
+    ASSERT_NE(Frame(show), nullptr);
+    for (TImage* image : {board, Frame(show)}) {
+        const TTextureRef& texture = image->GetTexture();
+        ASSERT_TRUE(texture) << image->GetName().c_str();
+        const Case& c = image == board ? cases[0] : cases[1];
+        EXPECT_EQ(texture->GetWidth(), c.width) << c.name;
+        EXPECT_EQ(texture->GetHeight(), c.height) << c.name;
+        EXPECT_EQ(image->GetWidth(), int32_t(c.width)) << c.name;
+        EXPECT_EQ(image->GetHeight(), int32_t(c.height)) << c.name;
+    }
 }
 
 } // namespace
