@@ -10,6 +10,7 @@
 #include "game/show/ShowController.h"
 #include "game/show/cast/KChildManager.h"
 #include "game/show/event/EventManager.h"
+#include "game/show/event/WindowEvents.h"
 #include "game/show/question/Question.h"
 #include "game/show/screens/ChooseClassmate.h"
 #include "game/show/screens/QContinue.h"
@@ -312,6 +313,8 @@ TEST_F(ChooseClassmateTest, UsedClassmatesAreHiddenAndAPressMakesTheChoice)
     Kid("Tobin")->SetUsed(true);
     Kid("Imelda")->SetUsed(true);
     auto* choice = Open<Quillory::ChooseClassmate>();
+    auto wait = KEvent::MakeWaitForWindowClose(choice);
+    KEvent::EventManager::Instance()->Update();
     const bool shown[] = {false, true, false, true, true};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(Shown(choice->FindChild(Quillory::ChooseClassmate::ButtonName(i))), shown[i]) << i;
@@ -329,8 +332,10 @@ TEST_F(ChooseClassmateTest, UsedClassmatesAreHiddenAndAPressMakesTheChoice)
     EXPECT_EQ(mShow->GetRecord().currentClassmate, Kid("Rosalind"));
     EXPECT_FALSE(Kid("Marek")->IsUsed());
     EXPECT_FALSE(mGone);
+    EXPECT_FALSE(wait->IsFinished());
     NextEvent();
     EXPECT_TRUE(mGone);
+    EXPECT_TRUE(wait->IsFinished()) << "the show's wait for the window ends with it";
 }
 
 TEST_F(ChooseClassmateTest, AClassmateMissingFromTheRosterCannotBeChosen)
