@@ -15,6 +15,7 @@
 #include "game/show/screens/ChooseClassmate.h"
 #include "game/show/screens/QContinue.h"
 #include "game/show/screens/QuestionBoard.h"
+#include "platform/StringTable.h"
 #include "ui/Button.h"
 #include "ui/Text.h"
 #include "ui/HostedScriptSupport.h"
@@ -289,6 +290,29 @@ TEST_F(ShowScreensTest, TheContinueClickStillReachesTheWaitingScript)
     watch->AddChild(offer, true);
     Press(offer->FindChild("Btn_continue"), "Btn_continue");
     EXPECT_EQ(watch->seen, std::vector<std::string>{"Btn_continue"});
+}
+
+TEST_F(ShowScreensTest, EveryLabelTheWindowsShowIsInTheGamesStringTable)
+{
+    AddSource("strings.xml", "/assets/strings.xml");
+    TStringTable table;
+    ASSERT_TRUE(table.Load(TString("strings.xml")));
+    for (const char* label : {"board_title", "continue_title", "continue_continue", "continue_dropout",
+                              "classmate_title", "classmate_best"}) {
+        TString text;
+        EXPECT_TRUE(table.GetString(text, TString(label))) << label;
+        EXPECT_FALSE(text.IsEmpty()) << label;
+        mApp.strings[label] = text.c_str();
+    }
+    // As in the game: the scripts' captions are labels.
+    mManager->SetTranslateLabels(true);
+    DealBoard();
+    auto* board = Open<KQuestion::QuestionBoard>();
+    EXPECT_EQ(TextOf(board, "board_title"), mApp.strings["board_title"]);
+    EXPECT_EQ(TextOf(board, "txt_q0"), "1st Grade Math 1");
+    auto* offer = Open<KQuestion::QContinue>();
+    EXPECT_EQ(TextOf(offer, "continue_title"), mApp.strings["continue_title"]);
+    EXPECT_EQ(TextOf(offer, "txt_opt1"), mApp.strings["continue_dropout"]);
 }
 
 class ChooseClassmateTest : public ShowScreensTest {
