@@ -1,10 +1,12 @@
 // The show's board states (0 to 13) run through the real event manager on
 // a fake clock: which state runs when, what the record holds after each,
 // what the studio screens and the pedestal lights show. The player's
-// windows are plain test windows the test closes; voice-overs are dummies
-// (no table), sounds play nowhere (no sound manager).
+// windows are plain test windows the test closes; the host's lines come
+// from a small table whose rows are named by their VOid, and sounds play
+// nowhere (no sound manager).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -24,6 +26,8 @@
 #include "game/show/question/QuestionDB.h"
 #include "game/show/states/ShowStates.h"
 #include "game/show/states/StateSteps.h"
+#include "game/show/vo/VOPlayer.h"
+#include "game/show/vo/VOTable.h"
 #include "game/stage/anim/AnimManager.h"
 #include "game/stage/anim/MoneyAnim.h"
 #include "game/stage/anim/MultiAnim.h"
@@ -181,6 +185,10 @@ protected:
         parts.makeTextTransition = &MakeTextTransition;
         KShow::SetShowStateParts(parts);
 
+        KVO::VOTable::Instance()->Load(
+            TString(("::" + std::string(QUILLORY_TEST_DATA) + "/vo/builders.xml").c_str()));
+        ASSERT_TRUE(KVO::VOTable::Existing()->FindById(107));
+        KVO::VOPlayer::Instance()->SetSubtitleParent(gStudio);
         mShow = ShowController::Instance();
         mProbe.show = mShow;
         KEvent::SetShowLink(&mProbe);
@@ -193,6 +201,8 @@ protected:
         KEvent::SetPodiumLights(nullptr);
         KEvent::SetShowLink(nullptr);
         ShowController::Destroy();
+        KVO::VOPlayer::Destroy();
+        KVO::VOTable::Destroy();
         KEvent::EventManager::Destroy();
         KEvent::EventManager::AllowRecreateForTests();
         KScene::CameraAnimator::Destroy();
@@ -226,6 +236,7 @@ protected:
     {
         gNow += kPassMs;
         KEvent::EventManager::Instance()->Update();
+        NoteLines();
         if (KAnim::AnimManager* animations = KAnim::AnimManager::Existing())
             animations->UpdateAll();
         // Without a stage the money display is drawn here, as the stage would.
@@ -238,6 +249,18 @@ protected:
             }
         }
         Pump();
+    }
+    // Notes the lines the voice-over player made since the last look.
+    void NoteLines()
+    {
+        KVO::VOPlayer* player = KVO::VOPlayer::Existing();
+        if (!player)
+            return;
+        for (const std::shared_ptr<KEvent::Event>& line : player->GetEvents())
+            if (line->GetId() >= mNextLineId) {
+                Note("line " + std::string(line->GetName().c_str()));
+                mNextLineId = line->GetId() + 1;
+            }
     }
     // Passes until the window is shown, at most `ms` of the fake clock.
     bool RunUntilOpen(TWindow*& window, uint32_t ms = 60000)
@@ -299,6 +322,21 @@ protected:
         }
         return states;
     }
+    // The host's lines, in the order they were made, by their sound files'
+    // VOid ("ePlaySound (vo/211.ogg)" gives "211").
+    static std::vector<std::string> Lines()
+    {
+        std::vector<std::string> lines;
+        const std::string head = ":line ePlaySound (vo/";
+        for (const std::string& entry : gTrace) {
+            const size_t at = entry.find(head);
+            if (at != std::string::npos)
+                lines.push_back(entry.substr(at + head.size(), entry.find('.', at + head.size()) - at - head.size()));
+            else if (entry.find(":line ") != std::string::npos)
+                lines.push_back(entry.substr(entry.find(":line ") + 6));
+        }
+        return lines;
+    }
     // When the state ran first (ms from the start); -1: never.
     static int TimeOf(const std::string& what)
     {
@@ -337,6 +375,7 @@ protected:
     ShowProbe mProbe;
     LightsProbe mLights;
     ShowController* mShow = nullptr;
+    int32_t mNextLineId = 0;
     std::unique_ptr<Quillory::KChild> mRight;
     std::unique_ptr<Quillory::KChild> mWrong;
 };
@@ -367,6 +406,9 @@ TEST_F(ShowStatesTest, ANewShowOpensWithTheAnnouncerThenIntroducesTheClass)
     EXPECT_LT(TimeOf("state 2") - TimeOf("state 1"), 1000 + 7990 + 500);
     RunFor(5000);
     EXPECT_EQ(States().size(), 3u) << "the show waits for the classmate";
+    // The announcer's three lines, the host's introduction, the host asks
+    // for a classmate.
+    EXPECT_EQ(Lines(), (std::vector<std::string>{"107", "265", "266", "211", "215"})) << Dump();
 }
 
 TEST_F(ShowStatesTest, ANewShowWithHonoursStartsItsIntroductionAtOnce)
@@ -381,6 +423,7 @@ TEST_F(ShowStatesTest, ANewShowWithHonoursStartsItsIntroductionAtOnce)
     EXPECT_EQ(States(), (std::vector<int>{0, 1}));
     EXPECT_LE(TimeOf("state 1"), 3 * int(kPassMs)) << Dump();
     EXPECT_TRUE(Record().honours);
+    EXPECT_EQ(Lines(), std::vector<std::string>{"211"}) << "no opening lines with honours";
     int fours = 0, fives = 0;
     for (const KQuestion::QBase* question : Record().board) {
         fours += question->grade == 4;
@@ -535,6 +578,40 @@ TEST_F(ShowStatesTest, WithEveryHelpSpentTheClassmateLeaves)
     ASSERT_TRUE(RunUntilOpen(gAnswerWindow));
     EXPECT_TRUE(Record().noHelpsVoicePlayed);
     EXPECT_EQ(States().back(), 4);
+    const std::vector<std::string> lines = Lines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "224"), 1) << "the no-helps line plays once a show";
+}
+
+// The host remarks on the halfway point after the fifth question, when it
+// was answered right.
+TEST_F(ShowStatesTest, HalfwayAfterTheFifthRightAnswer)
+{
+    struct Case {
+        int32_t playedBefore;
+        bool right;
+        bool halfway;
+    };
+    const Case cases[] = {{4, true, true}, {3, true, false}, {5, true, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("played before " + std::to_string(c.playedBefore));
+        eventtest::FreshEventManager();
+        KScene::CameraAnimator::Destroy();
+        gTrace.clear();
+        StartAtBoard(mRight.get());
+        for (int32_t i = 0; i < c.playedBefore; ++i)
+            Record().board[size_t(i)]->used = true;
+        PickQuestion();
+        Answer(c.right);
+        RunUntilOpen(c.playedBefore % 2 == 0 ? gBoard : gClassmateWindow);
+        ASSERT_EQ(States().back(), c.playedBefore % 2 == 0 ? 3 : 2) << Dump();
+        const std::vector<std::string> lines = Lines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "257"), c.halfway ? 1 : 0) << Dump();
+        if (gBoard)
+            Close(gBoard);
+        if (gClassmateWindow)
+            Close(gClassmateWindow);
+        RunFor(200);
+    }
 }
 
 // The next-question state's choice, step by step.
