@@ -5,7 +5,7 @@
 local click, roll = "sfx/ButtonPush.ogg", "sfx/rollover.ogg"
 
 local function Choice(name, x, label)
-    return Button{ name = name, x = x, y = 40, w = 290, h = 56, type = kRadio,
+    return Button{ name = name, x = x, y = 64, w = 290, h = 56, type = kRadio,
         graphics = { "ui/chalk_option_off.png", "ui/chalk_option_on.png",
                      "ui/chalk_option_roll.png", "ui/chalk_option_on_roll.png" },
         sound = click, rolloversound = roll,

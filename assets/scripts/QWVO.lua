@@ -1,7 +1,7 @@
--- A spoken question: over the multiple-choice board, a button that has the
+-- A spoken question: on the multiple-choice board, a button that has the
 -- host read the question again.
 
-Button{ name = "btn_replayVO", x = 320, y = 300, w = 160, h = 40,
+Button{ name = "btn_replayVO", x = 112, y = 520, w = 160, h = 40,
     graphics = { "ui/button_normal.png", "ui/button_pressed.png", "ui/button_rollover.png" },
     sound = "sfx/ButtonPush.ogg", rolloversound = "sfx/rollover.ogg",
     Text{ name = "label", x = 8, y = 10, w = 144, h = 22, label = "QW_REPLAY",

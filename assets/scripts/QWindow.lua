@@ -38,7 +38,7 @@ Caption("txt_peek", 528, "QW_PEEK")()
 Caption("txt_copy", 616, "QW_COPY")()
 Caption("txt_save", 704, "QW_SAVE")()
 
-Button{ name = "btn_DropOut", x = 10, y = 548, w = 160, h = 40,
+Button{ name = "btn_DropOut", x = 10, y = 10, w = 160, h = 40,
     graphics = { "ui/button_normal.png", "ui/button_pressed.png", "ui/button_rollover.png" },
     sound = click, rolloversound = roll,
     Text{ name = "label", x = 12, y = 10, w = 136, h = 22, label = "QW_DROPOUT",

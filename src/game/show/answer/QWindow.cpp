@@ -26,6 +26,8 @@ namespace {
 constexpr int32_t kEffectsGroup = 1000;
 constexpr uint32_t kPeekRevealMs = 5000;
 constexpr uint32_t kCopyCloseDelayMs = 1000;
+// The show step that answers with the classmate's answer.
+constexpr int32_t kCopyAnswerState = 6;
 
 GameRecord* Record()
 {
@@ -244,7 +246,7 @@ void QWindow::OnCopy()
     if (!record || record->copyCount <= 0)
         return;
     --record->copyCount;
-    record->state = 6;
+    record->state = kCopyAnswerState;
     record->copyUsed = true;
     if (record->copyCount <= 0) {
         ShowChild("btn_Copy", false);
