@@ -171,6 +171,7 @@ TEST_F(AnswerWindowTest, MultipleChoiceShowsItsOptionsAndJudgesTheToggledOneByte
         KQuestion::QMult q;
         Answers(q, "Paris", c.wrong);
         auto* window = Show(new KQuestion::QWMult(q));
+        const std::weak_ptr<const void> alive = window->GetLiveness().Watch();
         const size_t count = q.answers.size();
         for (size_t i = 0; i < 4; ++i) {
             const std::string opt = "btn_opt" + std::to_string(i);
@@ -191,7 +192,8 @@ TEST_F(AnswerWindowTest, MultipleChoiceShowsItsOptionsAndJudgesTheToggledOneByte
         }
         EXPECT_EQ(mRecord->answerCorrect, c.right);
         EXPECT_FALSE(OnScreen(window));
-        Pump(); // deleted by now; the next case builds anew
+        Pump();
+        EXPECT_TRUE(alive.expired()); // a closed window is deleted, not left over
         mRecord->answerCorrect = !c.right;
     }
 }
