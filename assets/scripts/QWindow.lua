@@ -41,6 +41,7 @@ Caption("txt_save", 704, "QW_SAVE")()
 Button{ name = "btn_DropOut", x = 10, y = 10, w = 160, h = 40,
     graphics = { "ui/button_normal.png", "ui/button_pressed.png", "ui/button_rollover.png" },
     sound = click, rolloversound = roll,
+    SelectLayer(-1),
     Text{ name = "label", x = 12, y = 10, w = 136, h = 22, label = "QW_DROPOUT",
         font = { "fonts/bold.mvec", 16, Color(255, 255, 255) }, flags = 5 },
 }()
