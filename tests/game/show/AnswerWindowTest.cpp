@@ -185,6 +185,10 @@ TEST_F(AnswerWindowTest, MultipleChoiceShowsItsOptionsAndJudgesTheToggledOneByte
         if (c.click) {
             Click(window, c.click);
             EXPECT_TRUE(Shown(window, "btn_Answer"));
+            // Chosen or not, every answer keeps its text and its label.
+            for (size_t i = 0; i < count; ++i)
+                EXPECT_TRUE(Shown(window, ("txt_opt" + std::to_string(i)).c_str())) << i;
+            EXPECT_TRUE(window->FindChild(TString("btn_Answer"))->FindChild(TString("label"))->HasFlags(kWindowShown));
             Click(window, "btn_Answer");
         } else {
             window->FindChild(TString("btn_Answer"))->SendMessage(new TMessage(kMsgButtonPress, "btn_Answer", nullptr));
