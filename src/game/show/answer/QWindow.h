@@ -32,7 +32,8 @@ public:
     bool OnMessage(TMessage* message) override;
 
     // Takes the window off its parent and hands it to deferred deletion
-    // (its children first); once only.
+    // (its children first); once only. A window that was never put on
+    // screen stays with whoever holds it.
     virtual void Close();
     // The first answer (or Copy) counts: the verdict goes into the record,
     // the music stops, the button sound plays and the window closes.
