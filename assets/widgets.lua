@@ -7,11 +7,13 @@
 local body = { "fonts/default.mvec", 16, Color(235, 235, 245) }
 local click, roll = "sfx/ButtonPush.ogg", "sfx/rollover.ogg"
 
--- A push button of the standard faces with a text label.
+-- A push button of the standard faces with a text label in all its
+-- layers (pressed and under the pointer too).
 local function PushButton(name, x, y, label, extra)
     local t = { name = name, x = x, y = y, w = 160, h = 40,
         graphics = { "ui/button_normal.png", "ui/button_pressed.png", "ui/button_rollover.png" },
         sound = click, rolloversound = roll,
+        SelectLayer(-1),
         Text{ name = "label", x = 12, y = 10, w = 136, h = 22, label = label, font = body },
     }
     for k, v in pairs(extra or {}) do
