@@ -200,6 +200,8 @@ protected:
     {
         KEvent::SetPodiumLights(nullptr);
         KEvent::SetShowLink(nullptr);
+        // The show's end skips what is still running.
+        KEvent::EventManager::Instance()->SkipAll();
         ShowController::Destroy();
         KVO::VOPlayer::Destroy();
         KVO::VOTable::Destroy();
@@ -282,6 +284,13 @@ protected:
         KEvent::MakeCloseWindow(window);
     }
     GameRecord& Record() { return mShow->GetRecord(); }
+    // The last case's events end as at a show's end; a new manager.
+    static void NewEvents()
+    {
+        KEvent::EventManager::Instance()->SkipAll();
+        eventtest::FreshEventManager();
+        KScene::CameraAnimator::Destroy();
+    }
 
     // The player picks the first board question not yet played.
     void PickQuestion()
@@ -480,8 +489,7 @@ TEST_F(ShowStatesTest, EveryWayAQuestionCanGo)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        eventtest::FreshEventManager();
-        KScene::CameraAnimator::Destroy();
+        NewEvents();
         gTrace.clear();
         StartAtBoard(c.classmateKnows ? mRight.get() : mWrong.get(), c.saves);
         PickQuestion();
@@ -594,8 +602,7 @@ TEST_F(ShowStatesTest, HalfwayAfterTheFifthRightAnswer)
     const Case cases[] = {{4, true, true}, {3, true, false}, {5, true, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE("played before " + std::to_string(c.playedBefore));
-        eventtest::FreshEventManager();
-        KScene::CameraAnimator::Destroy();
+        NewEvents();
         gTrace.clear();
         StartAtBoard(mRight.get());
         for (int32_t i = 0; i < c.playedBefore; ++i)
@@ -612,6 +619,20 @@ TEST_F(ShowStatesTest, HalfwayAfterTheFifthRightAnswer)
             Close(gClassmateWindow);
         RunFor(200);
     }
+}
+
+// A show that ends while the board's camera move is still on deletes the
+// board the player never saw.
+TEST_F(ShowStatesTest, AWindowNeverShownGoesWithTheShow)
+{
+    StartAtBoard(mRight.get());
+    RunFor(500);
+    ASSERT_NE(gBoard, nullptr);
+    ASSERT_EQ(gBoard->GetParent(), nullptr) << "not shown yet";
+    KEvent::EventManager::Instance()->SkipAll();
+    EXPECT_EQ(gBoard, nullptr);
+    RunFor(200);
+    EXPECT_EQ(KEvent::EventManager::Instance()->GetCount(), 0u);
 }
 
 // The next-question state's choice, step by step.

@@ -10,6 +10,7 @@
 #include "game/show/event/SoundEvents.h"
 #include "game/show/event/StageEvents.h"
 #include "game/show/event/WindowEvents.h"
+#include "game/show/states/ShowStateWindow.h"
 #include "game/show/states/ShowStates.h"
 #include "game/show/states/StateSteps.h"
 #include "game/show/states/StateSupport.h"
@@ -70,7 +71,7 @@ void QuestionBoard(ShowController& show)
     else
         WriteLog("Show: no question board");
     std::shared_ptr<KEvent::Event> camera = KScene::MakeCameraMove(KScene::kBoardShot, 1000);
-    std::shared_ptr<KEvent::Event> shown = KEvent::MakeShowWindow(WindowParent(show), board);
+    std::shared_ptr<KEvent::Event> shown = MakeShowStateWindow(WindowParent(show), board);
     std::shared_ptr<KEvent::Event> closed = KEvent::MakeWaitForWindowClose(board);
     std::shared_ptr<KEvent::Event> back = KScene::MakeCameraReturn(100);
     std::shared_ptr<KEvent::Event> settle = KEvent::MakeWaitTime(600);

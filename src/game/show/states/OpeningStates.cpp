@@ -9,6 +9,7 @@
 #include "game/show/event/ShowEvents.h"
 #include "game/show/event/SoundEvents.h"
 #include "game/show/event/WindowEvents.h"
+#include "game/show/states/ShowStateWindow.h"
 #include "game/show/states/ShowStates.h"
 #include "game/show/states/StateSteps.h"
 #include "game/show/states/StateSupport.h"
@@ -99,7 +100,7 @@ void ChooseClassmate(ShowController& show)
     else
         WriteLog("Show: no classmate choice window");
     std::shared_ptr<KEvent::Event> camera = KScene::MakeCameraMove(KScene::kIntroShot, kCameraMoveMs);
-    std::shared_ptr<KEvent::Event> shown = KEvent::MakeShowWindow(WindowParent(show), window);
+    std::shared_ptr<KEvent::Event> shown = MakeShowStateWindow(WindowParent(show), window);
     std::shared_ptr<KEvent::Event> closed = KEvent::MakeWaitForWindowClose(window);
     std::shared_ptr<KEvent::Event> advance = KEvent::MakeAdvanceScript();
     camera->Then(shown)->Then(closed)->Then(advance);
