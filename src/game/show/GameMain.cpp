@@ -5,6 +5,7 @@
 #include "game/show/GameSettings.h"
 #include "game/show/GameSingletons.h"
 #include "game/show/ShowScriptLua.h"
+#include "game/show/answer/QWindow.h"
 #include "game/show/event/EventTrigger.h"
 #include "game/show/event/ShowLinks.h"
 #include "game/show/vo/VOPlayer.h"
@@ -69,6 +70,8 @@ void GameMain(TApplication* application, const char* commandLine)
     application->AddRestoreTask(new KUtil::TextureUpdater());
     KEvent::SetConfettiFactory([](uint16_t count) { return ConfettiCanon::Create(count); });
     LoadVoiceOver(strings);
+    // Question records make their answer windows from here on.
+    KQuestion::RegisterAnswerWindows();
     // The title theme plays, looping, while the start screen is up.
     std::shared_ptr<TSound> theme = TSound::Create(TString("music/theme.ogg"), true, kSoundGroupMusic);
     if (theme)
