@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "GoneProbe.h"
 #include "EventTestSupport.h"
 #include "game/show/ShowController.h"
 #include "game/show/cast/KChildManager.h"
@@ -27,16 +28,6 @@ void CountStep(ShowController&)
 {
     ++gSteps;
 }
-
-// Tells when the window it sits in is deleted.
-class GoneProbe : public TWindow {
-public:
-    explicit GoneProbe(bool* gone) : mGone(gone) {}
-    ~GoneProbe() override { *mGone = true; }
-
-private:
-    bool* mGone;
-};
 
 class ShowScreensTest : public uitest::HostedScriptFixture {
 protected:

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "GoneProbe.h"
 #include "ScreenTestSupport.h"
 #include "game/show/event/WindowEvents.h"
 #include "game/show/question/Question.h"
@@ -39,16 +40,6 @@ public:
         return window;
     }
     TWindow* window = nullptr;
-};
-
-// A window that notes its deletion.
-class GoneProbe : public TWindow {
-public:
-    explicit GoneProbe(bool* gone) : mGone(gone) {}
-    ~GoneProbe() override { *mGone = true; }
-
-private:
-    bool* mGone;
 };
 
 class StudioScreensTest : public screentest::ScreenFixture {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "GoneProbe.h"
 #include "VoiceTestSupport.h"
 #include "game/show/MTRandom.h"
 #include "game/show/ShowController.h"
@@ -35,16 +36,6 @@ using KVO::VOPlayer;
 namespace {
 
 constexpr uint32_t kSeed = 777;
-
-// A child that notes when its window goes (children go with their parent).
-class GoneProbe : public TWindow {
-public:
-    explicit GoneProbe(bool* gone) : mGone(gone) {}
-    ~GoneProbe() override { *mGone = true; }
-
-private:
-    bool* mGone;
-};
 
 class VOPlayerTest : public voicetest::VoiceFixture {
 protected:
