@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/TString.h"
+
 namespace KEvent {
 class Event;
 }
@@ -57,4 +59,20 @@ struct GameRecord {
     // holds for (each may be empty). Returns the display's end event.
     std::shared_ptr<KEvent::Event> StartMoneyAnim(std::shared_ptr<KEvent::Event>& start,
                                                   const std::shared_ptr<KEvent::Event>& end) const;
+
+    // The current player's saved show ("user:saves/" + SaveFilePath of the
+    // player's name; GameRecordSave.cpp). Save replaces it whole, so a crash
+    // mid-write leaves the old or the new file; ClearSaveFile leaves an empty
+    // file (no saved show). Load reads it only when continueSavedShow is set,
+    // and applies it only when every field is valid: otherwise it logs, keeps
+    // the record as it was and returns false.
+    void Save() const;
+    bool Load();
+    static void ClearSaveFile();
+    // Whether the current player has a saved show that Load would accept.
+    static bool HasSavedShow();
 };
+
+// The saved show's file name for a player's name: lower case, without the
+// characters ?\/:;'"(){}[]*<>| and with blanks as underscores.
+TString SaveFilePath(const TString& userName);
