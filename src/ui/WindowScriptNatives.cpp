@@ -296,11 +296,32 @@ void TWindowScriptNatives::FillRect(TLuaTable* rect, TLuaTable* colour)
 
 // ---------------------------------------------------------------- messages
 
+namespace {
+
+// Whether the thread is one the dialog library runs a file in (it passes
+// the file's yields on to the script's coroutine).
+bool PassesWaitsOn(lua_State* L)
+{
+    lua_getglobal(L, "gPassingCoroutines");
+    bool passes = false;
+    if (lua_istable(L, -1)) {
+        lua_pushthread(L);
+        lua_rawget(L, -2);
+        passes = lua_toboolean(L, -1) != 0;
+        lua_pop(L, 1);
+    }
+    lua_pop(L, 1);
+    return passes;
+}
+
+} // namespace
+
 int TWindowScriptNatives::HandleGetMessage(lua_State* L)
 {
-    if (L != mScript.GetThread() || lua_status(L) != 0) {
-        // Only the script's coroutine can wait; elsewhere the call answers
-        // "no message" at once.
+    if ((L != mScript.GetThread() && !PassesWaitsOn(L)) || lua_status(L) != 0) {
+        // Only the script's coroutine, or a file's coroutine that passes its
+        // waits on to it, can wait; elsewhere the call answers "no message"
+        // at once.
         WriteLog("HandleGetMessage called outside the script's coroutine; nothing to wait for");
         return 0;
     }

@@ -127,6 +127,22 @@ TEST_F(WindowScriptMessageTest, DoModalClosedByAButtonCommand)
     EXPECT_EQ(mManager->GetTopModal(), mScreen);
 }
 
+TEST_F(WindowScriptMessageTest, ADialogFileWaitsForMessagesThroughTheScript)
+{
+    ASSERT_TRUE(Run("return function() result = DoModal('script_loops.lua') end"));
+    ASSERT_TRUE(mScript->IsWaiting());
+    EXPECT_EQ(mScript->GetWaitingState(), kWaitingForMessage);
+    EXPECT_TRUE(mScript->DeliverMessage(Msg(kMsgPressAnyKey, "raw:a"), nullptr));
+    EXPECT_TRUE(mScript->DeliverMessage(Msg(kMsgButtonPress, "done"), nullptr));
+    Pump();
+    EXPECT_EQ(Eval("table.concat(seen, ',')"), "raw:a,done");
+    EXPECT_EQ(Eval("result"), "looped");
+    EXPECT_EQ(mManager->GetTopModal(), mScreen);
+    EXPECT_FALSE(LogHas("outside the script's coroutine")) << mLog.Text();
+    // once the file has ended its coroutine passes nothing on any more
+    EXPECT_EQ(Eval("next(gPassingCoroutines)"), "nil");
+}
+
 TEST_F(WindowScriptMessageTest, PauseAndWaitForMessageFollowTheClock)
 {
     ASSERT_TRUE(Run("return function() start = GetTimer(); Pause(100); paused = GetTimer() - start; "

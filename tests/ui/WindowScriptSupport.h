@@ -24,7 +24,7 @@ protected:
         ClearRegisteredFiles();
         SetAssetFolders((mRoot + "/user").c_str(), (mRoot + "/common").c_str(), (mRoot + "/desktop").c_str());
         for (const char* name : {"script_nested.lua", "script_closes.lua", "script_waits.lua", "script_syntax.lua",
-                                 "script_runtime.lua"})
+                                 "script_runtime.lua", "script_loops.lua"})
             AddFixture(name);
         mScript = std::make_unique<TWindowScript>(mScriptHost);
         mManager->Init(mScript.get());

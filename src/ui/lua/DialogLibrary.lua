@@ -91,6 +91,9 @@ end
 -- passed on to the script's, so a dialog file may wait, and an error in it
 -- comes back here (its caller takes its layer down) instead of ending the
 -- script.
+-- The coroutines RunAssetFile runs files in, while they run.
+gPassingCoroutines = setmetatable({}, { __mode = "k" })
+
 local function RunAssetFile(f)
     local chunk, err = loadfile("assets/" .. tostring(f))
     if not chunk then
@@ -98,10 +101,14 @@ local function RunAssetFile(f)
         return false
     end
     local co = coroutine.create(chunk)
+    -- Its waits pass through to the script's own: HandleGetMessage may
+    -- yield from it.
+    gPassingCoroutines[co] = true
     local r = Pack(coroutine.resume(co))
     while r[1] and coroutine.status(co) == "suspended" do
         r = Pack(coroutine.resume(co, coroutine.yield(unpack(r, 2, r.n))))
     end
+    gPassingCoroutines[co] = nil
     if not r[1] then
         Report(r[2])
         return false
