@@ -15,6 +15,7 @@ import sys
 
 from pngwrite import png_bytes
 from ui_answer_textures import answer_textures
+from ui_loading_textures import loading_textures
 
 
 def clamp(v, lo=0.0, hi=1.0):
@@ -282,6 +283,7 @@ def all_textures():
     for group in (buttons, toggles, sliders, round_buttons, panel, title_backdrop, screen_board):
         textures.update(group())
     textures.update(answer_textures())
+    textures.update(loading_textures())
     return textures
 
 

@@ -18,6 +18,8 @@ list(APPEND ui_texture_names answer_board chalk_answer_line help_tray
   help_peek_normal help_peek_pressed help_peek_rollover help_peek_used
   help_copy_normal help_copy_pressed help_copy_rollover help_copy_used
   help_save_normal help_save_pressed help_save_rollover help_save_used)
+# The loading screen's progress bar and its frame.
+list(APPEND ui_texture_names loading_bar loading_frame)
 set(ui_texture_files)
 foreach(name ${ui_texture_names})
   list(APPEND ui_texture_files ${CMAKE_BINARY_DIR}/assets/ui/${name}.png)
@@ -25,6 +27,6 @@ endforeach()
 add_custom_command(OUTPUT ${ui_texture_files}
   COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/make-ui-textures.py ${CMAKE_BINARY_DIR}/assets/ui
   DEPENDS ${CMAKE_SOURCE_DIR}/tools/make-ui-textures.py ${CMAKE_SOURCE_DIR}/tools/pngwrite.py
-          ${CMAKE_SOURCE_DIR}/tools/ui_answer_textures.py
+          ${CMAKE_SOURCE_DIR}/tools/ui_answer_textures.py ${CMAKE_SOURCE_DIR}/tools/ui_loading_textures.py
   COMMENT "Making the widget textures")
 add_custom_target(ui_textures ALL DEPENDS ${ui_texture_files})
