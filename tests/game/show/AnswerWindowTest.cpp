@@ -265,6 +265,39 @@ TEST_F(AnswerWindowTest, TypedAnswersMatchTheCorrectTextOrAnAlternateThatIsNotEm
     EXPECT_FALSE(OnScreen(window));
 }
 
+// The player clicks somewhere on a typed-answer window, types and presses
+// the enter button; with no helps left the struck-out helps' chalk windows
+// lie over the whole answer window.
+TEST_F(AnswerWindowTest, AClickAnywhereOnATypedAnswerLeavesTheTypingInTheAnswerLine)
+{
+    struct Case {
+        int32_t helpsLeft;
+        const char* clicked;
+    } cases[] = {
+        {1, "txt_enterAnswer"}, {0, "txt_enterAnswer"}, {0, "txt_prompt"}, {1, "board"}, {0, "board"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.clicked) + (c.helpsLeft ? ", helps left" : ", no helps left"));
+        mRecord->peekCount = mRecord->copyCount = mRecord->saveCount = c.helpsLeft;
+        mRecord->answerCorrect = false;
+        KQuestion::QOpenAnswer q;
+        q.correct = "ten";
+        auto* window = Show(new KQuestion::QWOpenAnswer(q));
+        EXPECT_EQ(ChalkSigns(window), c.helpsLeft ? 0u : 3u);
+        Click(window, c.clicked);
+        for (char ch : std::string("ten"))
+            mManager->HandleEvent(uitest::Ev(kEventChar, 0, 0, static_cast<unsigned char>(ch)));
+        auto* entry = TWindow::Cast<TText>(window->FindChild(TString("txt_enterAnswer")));
+        ASSERT_NE(entry, nullptr);
+        EXPECT_STREQ(entry->GetText().c_str(), "ten");
+        EXPECT_EQ(mManager->GetFocus(), entry);
+        Click(window, "btn_enter");
+        EXPECT_TRUE(mRecord->answerCorrect);
+        EXPECT_FALSE(OnScreen(window));
+        Pump();
+    }
+}
+
 TEST_F(AnswerWindowTest, TheLastCopyStrikesOutTheButtonAndClosesAfterASecondIgnoringLaterAnswers)
 {
     KQuestion::QMult q;

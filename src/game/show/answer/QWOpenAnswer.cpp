@@ -11,6 +11,9 @@ QWOpenAnswer::QWOpenAnswer() : QWindow(false) {}
 
 QWOpenAnswer::QWOpenAnswer(QOpenAnswer& question)
 {
+    // Full-screen chalk windows lie over the text edit once helps are used
+    // up; a press on them walks up to this window, not into the edit.
+    ChangeFlags(kWindowTakesFocus, 0);
     Build(&question, "scripts/QWEnterAns.lua");
     TWindow* entry = Find("txt_enterAnswer");
     TWindowManager* windows = GetWindowManager();
@@ -30,6 +33,14 @@ bool QWOpenAnswer::OnMessage(TMessage* message)
         return true;
     }
     return QWindow::OnMessage(message);
+}
+
+void QWOpenAnswer::OnSetFocus(TWindow* previous)
+{
+    TWindow* entry = Find("txt_enterAnswer");
+    TWindowManager* windows = GetWindowManager();
+    if (entry && windows)
+        windows->PassFocus(entry, previous);
 }
 
 void QWOpenAnswer::Answer(bool)

@@ -7,7 +7,9 @@ class QOpenAnswer;
 
 // A typed answer: the text edit "txt_enterAnswer" (focused when shown) and
 // "btn_enter". The text is right when it is close enough to the correct
-// answer or to one of the alternates that are not empty.
+// answer or to one of the alternates that are not empty. A left press
+// anywhere on the window, the chalk over used-up helps included, leaves
+// the keyboard focus in the text edit.
 class QWOpenAnswer : public QWindow {
 public:
     explicit QWOpenAnswer(QOpenAnswer& question);
@@ -21,6 +23,8 @@ public:
     bool OnMessage(TMessage* message) override;
     // The argument is not used: the typed text decides.
     void Answer(bool unused) override;
+    // Hands the focus on to the text edit.
+    void OnSetFocus(TWindow* previous) override;
 
     // Whether typed answers the question.
     static bool Matches(const QBase& question, const TString& typed);
