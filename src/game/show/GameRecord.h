@@ -69,10 +69,13 @@ struct GameRecord {
     void Save() const;
     bool Load();
     static void ClearSaveFile();
-    // Whether the current player has a saved show that Load would accept.
+    // Whether the current player has a whole, well-formed saved show (its
+    // question numbers and classmate are checked against the game by Load).
     static bool HasSavedShow();
 };
 
 // The saved show's file name for a player's name: lower case, without the
-// characters ?\/:;'"(){}[]*<>| and with blanks as underscores.
+// characters ?\/:;'"(){}[]*<>| and with blanks as underscores. A name that
+// leaves nothing, "." or "..", or more than 200 bytes gives "player " and 16
+// hexadecimal digits of the name's hash instead.
 TString SaveFilePath(const TString& userName);
