@@ -1,6 +1,7 @@
 #include "game/show/ShowScriptLua.h"
 
 #include "game/show/GameSettings.h"
+#include "game/show/ShowController.h"
 #include "game/show/cast/IdleAnimController.h"
 #include "game/show/vo/VOTable.h"
 #include "platform/Log.h"
@@ -36,6 +37,17 @@ void UseSubtitles(bool on)
     GameSettings::Instance()->SetUserInt(TString("useSubtitles"), on ? 1 : 0);
 }
 
+// The main menu's choice: the next show continues the player's saved show.
+void SetContinue(bool on)
+{
+    ShowController::Instance()->GetRecord().continueSavedShow = on;
+}
+
+bool HasSavedShow()
+{
+    return GameRecord::HasSavedShow();
+}
+
 } // namespace
 
 void RegisterShowScriptLua(lua_State* L)
@@ -46,4 +58,6 @@ void RegisterShowScriptLua(lua_State* L)
     LuaBind<&StopIdleAnimations>(L, "StopIdleAnimations");
     LuaBind<&PlayVoiceOver>(L, "PlayVoiceOver");
     LuaBind<&UseSubtitles>(L, "UseSubtitles");
+    LuaBind<&SetContinue>(L, "SetContinue");
+    LuaBind<&HasSavedShow>(L, "HasSavedShow");
 }

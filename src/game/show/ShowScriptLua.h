@@ -9,4 +9,6 @@ struct lua_State;
 //   PlayVoiceOver(id)       the voice-over row, queued after the line now
 //                           playing; false when the table has no such row
 //   UseSubtitles(on)        the current player's subtitles on or off
+//   HasSavedShow()          whether the current player has a saved show
+//   SetContinue(on)         the next show resumes the saved show (or not)
 void RegisterShowScriptLua(lua_State* L);

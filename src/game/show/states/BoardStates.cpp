@@ -65,6 +65,8 @@ void QuestionBoard(ShowController& show)
 {
     GameRecord& record = show.GetRecord();
     record.mainMenuButtonShown = true;
+    // Every return to the board is a point the show can be continued from.
+    record.Save();
     TWindow* board = nullptr;
     if (auto make = GetShowStateParts().makeQuestionBoard)
         board = PlaceableWindow(show, make());

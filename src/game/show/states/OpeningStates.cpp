@@ -50,9 +50,13 @@ void ShowStart(ShowController& show)
     show.SetRunning(true);
     if (Quillory::KChildManager* cast = Quillory::KChildManager::Existing())
         cast->ResetPoses();
-    // A saved show is never restored here: every show starts anew.
-    const bool restored = false;
+    // The main menu's Continue asks for the player's saved show; a show that
+    // is not restored starts anew and empties it.
+    const bool restored = record.continueSavedShow && record.Load();
+    // The request holds for this show only.
+    record.continueSavedShow = false;
     if (!restored) {
+        GameRecord::ClearSaveFile();
         record.Reset();
         GameSettings* settings = GameSettings::Instance();
         record.honours = settings && settings->GetHonorsEngaged();
