@@ -25,25 +25,6 @@ namespace KShow {
 
 namespace {
 
-// The question's own event and its reveal on the screens; dummies (logged)
-// when either cannot be made.
-std::shared_ptr<KEvent::Event> MakeQuestionEvents(GameRecord& record, std::shared_ptr<KEvent::Event>& reveal)
-{
-    std::shared_ptr<KEvent::Event> question;
-    auto make = GetShowStateParts().makeRevealChain;
-    if (!record.currentQuestion)
-        WriteLog("Show: the question state without a question");
-    else if (!make)
-        WriteLog("Show: no question reveal chain");
-    else
-        question = make(record.currentQuestion, reveal);
-    if (!question)
-        question = KEvent::MakeDummy();
-    if (!reveal)
-        reveal = KEvent::MakeDummy();
-    return question;
-}
-
 bool NoHelpsLeft(const GameRecord& record)
 {
     return record.saveCount <= 0 && record.peekCount <= 0 && record.copyCount <= 0;
@@ -92,7 +73,7 @@ void Question(ShowController& show)
 {
     GameRecord& record = show.GetRecord();
     std::shared_ptr<KEvent::Event> reveal;
-    std::shared_ptr<KEvent::Event> question = MakeQuestionEvents(record, reveal);
+    std::shared_ptr<KEvent::Event> question = QuestionEvents(record, reveal);
     std::shared_ptr<KEvent::Event> intro = KVO::VOQuestionIntro();
     std::shared_ptr<KEvent::Event> advance = KEvent::MakeAdvanceScript();
     intro->Then(reveal);

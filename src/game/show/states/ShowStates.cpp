@@ -4,11 +4,13 @@
 #include "game/show/states/StateSteps.h"
 #include "game/show/states/StateSupport.h"
 #include "game/show/screens/ChooseClassmate.h"
+#include "game/show/screens/QContinue.h"
 #include "game/show/screens/QuestionBoard.h"
 #include "game/show/screens/QuestionReveal.h"
 #include "game/show/screens/StudioScreens.h"
 #include "game/show/event/WindowEvents.h"
 #include "game/show/question/Question.h"
+#include "game/stage/anim/FlunkDropAnim.h"
 
 namespace KShow {
 
@@ -34,6 +36,18 @@ void HideSkipButton()
     ::HideSkipVOButton();
 }
 
+TWindow* MakeContinueWindow()
+{
+    return new KQuestion::QContinue();
+}
+
+// The banner drops in at the top right and holds its last frame.
+std::shared_ptr<KEvent::Event> MakeMoneyBanner(const TString& file, const TString& text)
+{
+    const TDrawParams params(TVec2(560, 40), 1.0f, 1.0f, 0);
+    return Quillory::MakeFlunkDropAnim(file, text, params, TString("1-30,30[100]"))->GetEvent();
+}
+
 // The studio's own parts.
 ShowStateParts StudioPartsOf()
 {
@@ -43,6 +57,8 @@ ShowStateParts StudioPartsOf()
     parts.makeRevealChain = &MakeRevealChain;
     parts.makeTextTransition = &MakeScreenTransition;
     parts.hideSkipVOButton = &HideSkipButton;
+    parts.makeContinueWindow = &MakeContinueWindow;
+    parts.makeMoneyBanner = &MakeMoneyBanner;
     return parts;
 }
 
@@ -66,6 +82,13 @@ void RegisterShowStates()
     ShowController::SetState(kExplanation, &Explanation);
     ShowController::SetState(kSaveHelp, &SaveHelp);
     ShowController::SetState(kNextQuestion, &NextQuestion);
+    ShowController::SetState(kFinalOffer, &FinalOffer);
+    ShowController::SetState(kFinalQuestion, &FinalQuestion);
+    ShowController::SetState(kFinalVerdict, &FinalVerdict);
+    ShowController::SetState(kFlunkOut, &FlunkOut);
+    ShowController::SetState(kDropOut, &DropOut);
+    ShowController::SetState(kWin, &Win);
+    ShowController::SetState(kShowEnd, &ShowEnd);
 }
 
 void SetShowStateParts(const ShowStateParts& parts)

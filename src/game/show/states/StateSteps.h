@@ -2,8 +2,8 @@
 
 class ShowController;
 
-// One step per board state; RegisterShowStates hands them to the show
-// controller.
+// One step per state of the show; RegisterShowStates hands them to the
+// show controller.
 namespace KShow {
 
 void ShowStart(ShowController& show);        // 0
@@ -19,5 +19,12 @@ void WrongAnswer(ShowController& show);      // 10
 void Explanation(ShowController& show);      // 11
 void SaveHelp(ShowController& show);         // 12
 void NextQuestion(ShowController& show);     // 13
+void FinalOffer(ShowController& show);       // 14
+void FinalQuestion(ShowController& show);    // 15
+void FinalVerdict(ShowController& show);     // 16
+void FlunkOut(ShowController& show);         // 17
+void DropOut(ShowController& show);          // 18
+void Win(ShowController& show);              // 19
+void ShowEnd(ShowController& show);          // 20
 
 } // namespace KShow

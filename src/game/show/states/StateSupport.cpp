@@ -1,5 +1,7 @@
 #include "game/show/states/StateSupport.h"
 
+#include <string>
+
 #include "app/Application.h"
 #include "game/show/QuestionTimer.h"
 #include "game/show/ShowController.h"
@@ -120,6 +122,45 @@ void StopQuestionTimer(ShowController& show)
 {
     if (const std::shared_ptr<Quillory::QuestionTimer>& timer = show.GetQuestionTimer())
         timer->Stop();
+}
+
+std::shared_ptr<KEvent::Event> QuestionEvents(GameRecord& record, std::shared_ptr<KEvent::Event>& reveal)
+{
+    std::shared_ptr<KEvent::Event> question;
+    auto make = GetShowStateParts().makeRevealChain;
+    if (!record.currentQuestion)
+        WriteLog("Show: the question state without a question");
+    else if (!make)
+        WriteLog("Show: no question reveal chain");
+    else
+        question = make(record.currentQuestion, reveal);
+    if (!question)
+        question = KEvent::MakeDummy();
+    if (!reveal)
+        reveal = KEvent::MakeDummy();
+    return question;
+}
+
+bool ShowIsRunning(ShowController& show, const char* step)
+{
+    if (show.IsRunning())
+        return true;
+    WriteLog("Show: %s without a running show is ignored", step);
+    show.GetRecord().state = kShowStart;
+    return false;
+}
+
+TString DollarText(int32_t amount)
+{
+    if (amount < 0) {
+        WriteLog("Show: a negative amount (%d) is shown as $0", int(amount));
+        amount = 0;
+    }
+    std::string text = "$" + std::to_string(amount);
+    // Commas from the right, never straight after the dollar sign.
+    for (int64_t at = int64_t(text.size()) - 3; at > 1; at -= 3)
+        text.insert(size_t(at), ",");
+    return TString(text.c_str());
 }
 
 } // namespace KShow

@@ -6,14 +6,15 @@
 
 class ShowController;
 class TWindow;
+struct GameRecord;
 namespace KEvent {
 class Event;
 }
 
-// Small pieces the board states share.
+// Small pieces the show's states share.
 namespace KShow {
 
-// The board states by number.
+// The show's states by number.
 enum ShowState : int32_t {
     kShowStart = 0,
     kIntroduction = 1,
@@ -30,7 +31,12 @@ enum ShowState : int32_t {
     kSaveHelp = 12,
     kNextQuestion = 13,
     kFinalOffer = 14,
+    kFinalQuestion = 15,
+    kFinalVerdict = 16,
     kFlunkOut = 17,
+    kDropOut = 18,
+    kWin = 19,
+    kShowEnd = 20,
 };
 
 // The group the show's sounds and its music are played in.
@@ -65,5 +71,16 @@ TWindow* WindowParent(ShowController& show);
 TWindow* PlaceableWindow(ShowController& show, TWindow* window);
 // The question timer stops, when there is one.
 void StopQuestionTimer(ShowController& show);
+// The current question's own event (it ends when its answer window has
+// closed) and, in reveal, the event that brings it onto the screens;
+// dummies (logged) when either cannot be made.
+std::shared_ptr<KEvent::Event> QuestionEvents(GameRecord& record, std::shared_ptr<KEvent::Event>& reveal);
+// Whether a show is running. A step that needs one and finds none logs it
+// and puts the record back at the start (the next show begins anew).
+bool ShowIsRunning(ShowController& show, const char* step);
+// An amount as the banners show it: "$" and the digits, a comma every three
+// from the right ("$1,000,000", "$500"). A negative amount is logged and
+// shown as "$0".
+TString DollarText(int32_t amount);
 
 } // namespace KShow
