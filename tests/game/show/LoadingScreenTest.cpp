@@ -6,6 +6,7 @@
 // and the questions and opens a test stage script that only counts its runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -19,7 +20,9 @@
 #include "game/show/screens/LoadingScreen.h"
 #include "game/stage/scene/Element.h"
 #include "game/stage/scene/SceneSet.h"
+#include "os/gfx/recording/GfxRecording.h"
 #include "platform/StringTable.h"
+#include "render/TestTexture.h"
 #include "render/Texture.h"
 #include "render/TextureData.h"
 #include "ui/Image.h"
@@ -205,6 +208,32 @@ protected:
         mManager->SetTranslateLabels(true);
     }
 
+    // A frame as the game's loop makes one (the frame pass of the
+    // application tasks, then the drawing); for each quad drawn with the
+    // bar's picture, how much of it shows in the bar's viewport (the
+    // picture itself is not stretched: a quad is as wide as the picture).
+    std::vector<float> ShownBarWidths(TImage* bar)
+    {
+        GfxRecordingLog().Clear();
+        uitest::gNow += 20;
+        mManager->Invalidate();
+        mManager->HandleEvent(uitest::Ev(kEventIdle));
+        std::vector<float> widths;
+        const GfxSurface* surface = TestTextureData(bar->GetTexture())->GetSurface();
+        for (const GfxDrawRecord& draw : GfxRecordingLog().draws) {
+            if (draw.state.texture != surface || draw.vertexCount < 3)
+                continue;
+            float left = 1e9f, right = -1e9f;
+            for (uint32_t v = 0; v < draw.vertexCount; ++v) {
+                left = std::min(left, draw.Float(v, 0));
+                right = std::max(right, draw.Float(v, 0));
+            }
+            EXPECT_FLOAT_EQ(right - left, 580.0f);
+            widths.push_back(std::min(right, float(draw.state.viewport.width)) - std::max(left, 0.0f));
+        }
+        return widths;
+    }
+
     StringTableHost mStrings;
 };
 
@@ -235,10 +264,14 @@ TEST_F(LoadingScriptTest, TheGameScriptFillsTheScreenWithTitleAndAnEmptyBarInIts
         const std::string shown = Eval(std::string("GetLabel('") + text + "')");
         EXPECT_FALSE(shown.empty() || shown.rfind("LOADING_", 0) == 0 || shown == "#####") << text << ": " << shown;
     }
-    Frame();
-    Frame();
-    EXPECT_EQ(bar->GetWidth(), 580);
+    // Drawn: the empty bar in the first frame, the full one (under the
+    // stage's layer) once the loading is done.
+    EXPECT_EQ(ShownBarWidths(bar), std::vector<float>{20.0f});
+    EXPECT_EQ(DemoRuns(), 0);
+    mHost.tasks.RunAll(kPassIdle);
     EXPECT_EQ(DemoRuns(), 1);
+    EXPECT_EQ(bar->GetWidth(), 580);
+    EXPECT_EQ(ShownBarWidths(bar), std::vector<float>{580.0f});
 }
 
 TEST_F(LoadingScreenTest, BarWidthIsTheClampedProgressOverItsRange)
