@@ -1,7 +1,7 @@
 -- A dialog with one of every widget: an image, push, toggle, radio, check
 -- and round (masked) buttons, text with a link, a text edit and a slider.
 -- Opened with DoModal("widgets.lua"); the close button ends it, the studio
--- button ends it with "studio". Labels are
+-- button ends it with "studio", the show button with "show". Labels are
 -- string-table keys (strings.xml).
 
 local body = { "fonts/default.mvec", 16, Color(235, 235, 245) }
@@ -73,11 +73,17 @@ Window{ name = "widgets", x = kCenter, y = kCenter, w = 480, h = 400,
 
     PushButton("studio", 20, 340, "WIDGETS_STUDIO"),
     PushButton("close", 300, 340, "WIDGETS_CLOSE", { close = true }),
+    PushButton("show", 20, 390, "WIDGETS_SHOW"),
 }()
 
--- The dialog ends with "studio": the main script opens the studio.
+-- The dialog ends with "studio" or "show": the main script opens the
+-- studio for a tour, or plays a show.
 SetCommand("studio", function()
     CloseWindow("studio")
+end)
+
+SetCommand("show", function()
+    CloseWindow("show")
 end)
 
 SetCommand("hello", function()

@@ -1,13 +1,32 @@
--- The stage: the studio seen through the stage camera, over the whole
--- screen. The show's windows (board, questions, subtitles) open on it. Its
--- main-menu button shows while the show's record asks for it.
-local body = { "fonts/default.mvec", 16, Color(235, 235, 245) }
+-- The show's stage script, run with DoModal while a show is on: the stage
+-- window (stage.lua), whose opening starts the show; the show's windows
+-- (board, questions, subtitles) open on it. The show's windows leave some
+-- buttons to this script: drop out (from an answer window or the final
+-- offer), skip, and back to the main menu. It runs until its layer is
+-- popped (the show's end pops it).
+ReadFile("scripts/stage.lua")
 
-Demo{ name = "stage", x = 0, y = 0, w = 800, h = 600,
-    Button{ name = "btn_mainmenu", x = 630, y = 550, w = 160, h = 40,
-        graphics = { "ui/button_normal.png", "ui/button_pressed.png", "ui/button_rollover.png" },
-        sound = "sfx/ButtonPush.ogg", rolloversound = "sfx/rollover.ogg",
-        SelectLayer(-1),
-        Text{ name = "label", x = 12, y = 10, w = 136, h = 22, label = "STAGE_MAIN_MENU", font = body },
-    },
-}()
+local function Pressed(m, name)
+    return m.type == kButtonPress and m.name == name
+end
+
+local depth = GetWindowDepth()
+repeat
+    local m = WaitForMessage()
+    if m ~= nil then
+        if m.type == kModalClosed then
+            -- Kept for DoModal, which waits for this layer's close.
+            gClosedWindows[m.name] = true
+        elseif Pressed(m, "btn_DropOut") then
+            -- From the final offer its buttons go first.
+            if TurnOffButtons then
+                TurnOffButtons()
+            end
+            DropOut()
+        elseif Pressed(m, "btn_skipVO") then
+            SkipVO()
+        elseif Pressed(m, "btn_mainmenu") then
+            ExitNextFrame()
+        end
+    end
+until GetWindowDepth() < depth

@@ -1,11 +1,13 @@
 -- The game's main script, run once the display is up: the screens start
 -- here. For now the title layer (title.lua) stays up; a key or a click on it
 -- opens the widgets dialog (widgets.lua), and closing that comes back to the
--- title. The dialog's Studio button opens the studio (scripts/demo.lua)
--- with the classmates and the host idling, where the announcer opens the
--- show and each key glides the camera to the next of the show's shots while
--- the cast waves or claps and the host says a line of the show, with
--- subtitles; Escape comes back to the title.
+-- title. The dialog's Play a Show button plays a show on the stage
+-- (scripts/demo.lua) as the player "Player"; its end comes back to the
+-- title. The Studio button tours the studio instead, with the classmates
+-- and the host idling, where the announcer opens the show and each key
+-- glides the camera to the next of the show's shots while the cast waves or
+-- claps and the host says a line of the show, with subtitles; Escape comes
+-- back to the title.
 
 -- The shots in turn, the last back to where the camera started, each with
 -- what the classmates (0 to 4) and the host (255) do meanwhile and the
@@ -21,14 +23,31 @@ local kOpening = { 107, 265 }
 local kEscape = "raw:" .. string.char(27)
 local studioLoaded = false
 
-local function VisitStudio()
+local function LoadSet()
     if not studioLoaded then
         LoadStudio("mesh/set/Set.xml")
         LoadCast()
         studioLoaded = true
     end
+end
+
+-- The stage's script runs the show until the show's end pops the layers
+-- from "loading_window" up.
+local function PlayShow()
+    if GetNumUsers() == 0 then
+        CreateNewUser("Player")
+    end
+    LoadSet()
+    PushModal("loading_window")
+    DoModal("scripts/demo.lua")
+    PopModal("loading_window")
+end
+
+local function VisitStudio()
+    LoadSet()
+    StudioTour(true)
     PushModal("stage")
-    ReadFile("scripts/demo.lua")
+    ReadFile("scripts/stage.lua")
     UseSubtitles(true)
     StartIdleAnimations()
     for _, line in ipairs(kOpening) do
@@ -37,7 +56,9 @@ local function VisitStudio()
     local shot = 0
     while true do
         local m = WaitForMessage()
-        if m ~= nil and m.type == kPressAnyKey and m.name ~= "mouse:up" then
+        if m ~= nil and m.type == kButtonPress and m.name == "btn_skipVO" then
+            SkipVO()
+        elseif m ~= nil and m.type == kPressAnyKey and m.name ~= "mouse:up" then
             if m.name == kEscape then
                 break
             end
@@ -64,6 +85,7 @@ local function VisitStudio()
     SkipVO()
     StopIdleAnimations()
     PopModal("stage")
+    StudioTour(false)
 end
 
 return function()
@@ -75,8 +97,11 @@ return function()
         repeat
             m = WaitForMessage()
         until m ~= nil and m.type == kPressAnyKey
-        if DoModal("widgets.lua") == "studio" then
+        local choice = DoModal("widgets.lua")
+        if choice == "studio" then
             VisitStudio()
+        elseif choice == "show" then
+            PlayShow()
         end
     end
 end

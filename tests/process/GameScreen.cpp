@@ -4,9 +4,11 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 using namespace std::chrono_literals;
 
@@ -140,9 +142,18 @@ void GameScreenTest::ClickAt(int pictureX, int pictureY)
     Display* d = mX.GetDisplay();
     const int screen = DefaultScreen(d);
     const int x = mRootX + ToWindowX(pictureX), y = mRootY + ToWindowY(pictureY);
+    // Each step is sent and waited out here: the server's own delays do
+    // not keep a release ahead of the next click's motion.
+    auto step = [d](std::chrono::milliseconds pause) {
+        XSync(d, False);
+        std::this_thread::sleep_for(pause);
+    };
     XTestFakeMotionEvent(d, screen, x - 20, y - 10, CurrentTime);
-    XTestFakeMotionEvent(d, screen, x, y, 80);
-    XTestFakeButtonEvent(d, 1, True, 300);
-    XTestFakeButtonEvent(d, 1, False, 80);
-    XFlush(d);
+    step(std::chrono::milliseconds(40));
+    XTestFakeMotionEvent(d, screen, x, y, CurrentTime);
+    step(std::chrono::milliseconds(120));
+    XTestFakeButtonEvent(d, 1, True, CurrentTime);
+    step(std::chrono::milliseconds(120));
+    XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    step(std::chrono::milliseconds(40));
 }

@@ -22,8 +22,9 @@ end
 
 return function()
     LoadStudio("mesh/set/Set.xml")
+    StudioTour(true)
     PushModal("stage")
-    ReadFile("scripts/demo.lua")
+    ReadFile("scripts/stage.lua")
     NextKey()
     CameraShot("intro", 200)
     NextKey()
@@ -45,8 +46,9 @@ const char kCastScript[] = R"(-- The cast at their places; a key and the classma
 return function()
     LoadStudio("mesh/set/Set.xml")
     LoadCast()
+    StudioTour(true)
     PushModal("stage")
-    ReadFile("scripts/demo.lua")
+    ReadFile("scripts/stage.lua")
     CameraShot("intro", 0)
     local m
     repeat
@@ -69,8 +71,9 @@ return function()
     UseSubtitles(true)
     LoadStudio("mesh/set/Set.xml")
     LoadCast()
+    StudioTour(true)
     PushModal("stage")
-    ReadFile("scripts/demo.lua")
+    ReadFile("scripts/stage.lua")
     CameraShot("intro", 0)
     StartIdleAnimations()
     local m

@@ -8,6 +8,7 @@
 #include "game/show/answer/QWindow.h"
 #include "game/show/event/EventTrigger.h"
 #include "game/show/event/ShowLinks.h"
+#include "game/show/states/ShowStates.h"
 #include "game/show/vo/VOPlayer.h"
 #include "game/show/vo/VOTable.h"
 #include "game/stage/StageLua.h"
@@ -72,6 +73,8 @@ void GameMain(TApplication* application, const char* commandLine)
     LoadVoiceOver(strings);
     // Question records make their answer windows from here on.
     KQuestion::RegisterAnswerWindows();
+    // A stage that opens starts a show, which runs through these states.
+    KShow::RegisterShowStates();
     // The title theme plays, looping, while the start screen is up.
     std::shared_ptr<TSound> theme = TSound::Create(TString("music/theme.ogg"), true, kSoundGroupMusic);
     if (theme)

@@ -174,6 +174,8 @@ void ShowController::ShowStep()
         WriteLog("ShowController: no show state %d", state);
         return;
     }
+    // One line a step: a player's log tells how far the show went.
+    WriteLog("Show: state %d", state);
     if (State step = gStates[size_t(state)])
         step(*this);
 }

@@ -58,6 +58,10 @@ public:
 
     // The stage window (not owned): it registers itself while it lives.
     void SetStage(KDemo* stage) { mStage = stage; }
+    // During a studio tour a stage that opens shows the set without
+    // starting a show (Lua "StudioTour").
+    void SetStudioTour(bool on) { mStudioTour = on; }
+    bool IsStudioTour() const { return mStudioTour; }
     KDemo* GetStage() const { return mStage; }
 
     // The window shown on the studio screens (owned); replacing or
@@ -117,6 +121,7 @@ private:
     std::vector<std::unique_ptr<TWindow>> mUnshown; // question windows with nowhere to go
     std::shared_ptr<KEvent::Event> mCurrentMusic;
     bool mRunning = false;
+    bool mStudioTour = false;
     int32_t mLastBoardRemark = 0;
     TLiveness mLiveness;
 };

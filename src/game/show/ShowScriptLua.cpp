@@ -32,6 +32,11 @@ bool PlayVoiceOver(int32_t id)
     return true;
 }
 
+void StudioTour(bool on)
+{
+    ShowController::Instance()->SetStudioTour(on);
+}
+
 void UseSubtitles(bool on)
 {
     GameSettings::Instance()->SetUserInt(TString("useSubtitles"), on ? 1 : 0);
@@ -58,6 +63,7 @@ void RegisterShowScriptLua(lua_State* L)
     LuaBind<&StopIdleAnimations>(L, "StopIdleAnimations");
     LuaBind<&PlayVoiceOver>(L, "PlayVoiceOver");
     LuaBind<&UseSubtitles>(L, "UseSubtitles");
+    LuaBind<&StudioTour>(L, "StudioTour");
     LuaBind<&SetContinue>(L, "SetContinue");
     LuaBind<&HasSavedShow>(L, "HasSavedShow");
 }

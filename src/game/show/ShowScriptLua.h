@@ -11,4 +11,5 @@ struct lua_State;
 //   UseSubtitles(on)        the current player's subtitles on or off
 //   HasSavedShow()          whether the current player has a saved show
 //   SetContinue(on)         the next show resumes the saved show (or not)
+//   StudioTour(on)          while on, a stage opens without starting a show
 void RegisterShowScriptLua(lua_State* L);

@@ -35,7 +35,8 @@ KDemo::KDemo()
 {
     ShowController* show = ShowController::Instance();
     show->SetStage(this);
-    show->AdvanceNextFrame();
+    if (!show->IsStudioTour())
+        show->AdvanceNextFrame();
     mScene = KScene::KSceneSet::Get();
     KScene::CameraAnimator::Get()->ResetToDefault();
     KAnim::SetMoneyDisplayParent(this);

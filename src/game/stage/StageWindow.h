@@ -19,7 +19,8 @@ class KSceneSet;
 // the camera about the vertical axis, within fixed limits.
 //
 // Making the stage makes it the show controller's stage and starts the
-// show on the next frame; destroying it clears that pointer. One at a
+// show on the next frame (not during a studio tour); destroying it clears
+// that pointer. One at a
 // time. Main thread only.
 class KDemo : public TWindow {
 public:
