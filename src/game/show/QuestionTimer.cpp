@@ -46,6 +46,12 @@ void QuestionTimer::Stop()
     if (!task || !mWindow || !mWindow->RemoveTask(task))
         return;
     mTask = nullptr;
+    // The window may go at any time from now on: later stops measure on the
+    // application time, from the same start.
+    const uint32_t now = Now();
+    mWindow = nullptr;
+    mClock = nullptr;
+    mStart = GetTimer() - (now - mStart);
     // The task may hold the last hold on this timer: nothing after this.
     delete task;
 }

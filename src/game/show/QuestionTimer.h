@@ -14,7 +14,8 @@ class QTTask;
 // How long the player takes over a question. Started with the question, it
 // ticks every 5 s of the modal window's clock (so it pauses with it) and has
 // the host prompt the player at 25, 35, 45 and 60 s; its task ends at 65 s.
-// Stop fixes the time taken, which the host's reaction reads. The show
+// Stop fixes the time taken, which the host's reaction reads, and lets
+// the window go (later stops measure on the application time). The show
 // controller holds the timer; its task holds it too while it runs, so a
 // replaced timer keeps ticking until it is stopped or ends. Main thread only.
 class QuestionTimer {

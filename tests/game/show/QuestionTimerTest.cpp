@@ -190,6 +190,20 @@ TEST_F(QuestionTimerTest, AWindowThatGoesAfterTheLastTickLeavesTheTimeRunning)
     EXPECT_EQ(timer->GetElapsed(), 75000);
 }
 
+// A stopped timer lets the window go (the show's end pops it): a later stop
+// measures on the application time and never reads the window's clock.
+TEST_F(QuestionTimerTest, AWindowThatGoesAfterAStopLeavesTheTimeRunning)
+{
+    auto timer = StartTimer();
+    RunUntil(12000);
+    timer->Stop();
+    EXPECT_FALSE(timer->IsTicking());
+    mModal.reset();
+    eventtest::gNow += 5000;
+    timer->Stop();
+    EXPECT_EQ(timer->GetElapsed(), 17000);
+}
+
 TEST_F(QuestionTimerTest, WithoutAWindowTheTimerOnlyMeasures)
 {
     auto timer = QuestionTimer::Create(nullptr);
