@@ -2,8 +2,9 @@
 // A whole show played headless with the game's own pieces: the show states,
 // the answer windows, the board, the classmate choice and the studio
 // screens, all built from the game's scripts by the window script over the
-// recording display, the event and animation managers run pass by pass on
-// the fake clock, the voice-over table of the builders' tests, a small
+// recording display on a studio layer over a loading screen layer (which
+// the show's end pops), the event and animation managers run pass by pass
+// on the fake clock with the stage's 2D pass, the voice-over table of the builders' tests, a small
 // question file with every kind of question and a roster of classmates who
 // always know the answer. Sounds play nowhere (no sound manager). The
 // player is the fixture: it finds the windows as they open and answers
@@ -129,19 +130,11 @@ protected:
         KQuestion::QuestionDB::Install(std::move(db));
         KQuestion::RegisterAnswerWindows();
 
-        // The layer the show runs in, as the stage's script pushes it.
-        mStudio = new TModalWindow();
-        mStudio->SetName("studio");
-        mStudio->MoveTo(0, 0);
-        mStudio->SetSize(800, 600);
-        mManager->PushModal(mStudio);
-        // The money display plays over it in a window, as over the stage.
-        KAnim::SetMoneyDisplayParent(mStudio);
-
         KVO::VOTable::Instance()->Load(
             TString(("::" + std::string(QUILLORY_TEST_DATA) + "/vo/builders.xml").c_str()));
         ASSERT_TRUE(KVO::VOTable::Existing()->FindById(107));
-        KVO::VOPlayer::Instance()->SetSubtitleParent(mStudio);
+        mBaseWindows = CountWindows(mManager->GetRootWindow());
+        OpenStudio();
 
         for (int state = 0; state < ShowController::kStateCount; ++state)
             ShowController::SetState(state, nullptr);
@@ -185,6 +178,37 @@ protected:
         ScreenFixture::TearDown();
     }
 
+    // The loading screen's layer (the show's end pops it and all above it)
+    // and over it the layer the show runs in, as the stage's script pushes
+    // it. The money display and the subtitles go on the studio layer, as on
+    // the stage.
+    void OpenStudio()
+    {
+        auto* loading = new TModalWindow();
+        loading->SetName("loading_window");
+        loading->SetSize(800, 600);
+        mManager->PushModal(loading);
+        mStudio = new TModalWindow();
+        mStudio->SetName("studio");
+        mStudio->MoveTo(0, 0);
+        mStudio->SetSize(800, 600);
+        mManager->PushModal(mStudio);
+        // Popped together: the loading layer's deletion stands for both.
+        mStudioMark = Mark(loading);
+        KAnim::SetMoneyDisplayParent(mStudio);
+        KVO::VOPlayer::Instance()->SetSubtitleParent(mStudio);
+    }
+    // Once the layers are deleted nothing points at the studio any more.
+    void ForgetDeletedStudio()
+    {
+        if (!mStudio || !Gone(mStudioMark))
+            return;
+        mStudio = nullptr;
+        KAnim::SetMoneyDisplayParent(nullptr);
+        if (KVO::VOPlayer* player = KVO::VOPlayer::Existing())
+            player->SetSubtitleParent(nullptr);
+    }
+
     // The show stops when it asks for this state: a probe runs instead.
     static void StopAt(int state)
     {
@@ -198,14 +222,25 @@ protected:
         mShow->ShowStep();
     }
 
-    // One pass of the event trigger (events, then the 2D animations), then
-    // the window manager's idle work: messages, deferred deletions, a frame.
+    // One pass of the event trigger (events, then the 2D animations), the
+    // stage's 2D pass (the registered animations drawn, as the stage draws
+    // them over the studio), then the window manager's idle work: messages,
+    // deferred deletions, a frame.
     void Pass()
     {
         uitest::gNow += kPassMs;
         KEvent::EventManager::Instance()->Update();
         KAnim::AnimManager::Get()->Update();
+        TRenderer* renderer = TRenderer::Get();
+        if (renderer->BeginDraw(false)) {
+            if (renderer->Begin2d()) {
+                KAnim::AnimManager::Get()->Update();
+                renderer->End2d();
+            }
+            renderer->EndDraw(false);
+        }
         DeleteDeferred();
+        ForgetDeletedStudio();
     }
     // Passes until done() holds or ms of the fake clock have gone by.
     bool RunUntil(const std::function<bool()>& done, uint32_t ms)
@@ -228,6 +263,8 @@ protected:
     template <class W>
     W* NewWindow()
     {
+        if (!mStudio)
+            return nullptr;
         for (TWindow* child : mStudio->GetChildren()) {
             auto* window = dynamic_cast<W*>(child);
             if (window && window->HasFlags(kWindowShown) && !window->FindChild(TString(kSeen)))
@@ -313,8 +350,8 @@ protected:
 
     // Log lines other than the show's own step lines, the fixture's loading
     // lines and those the headless studio explains: no application (so no
-    // string table for the screens' texts), no player profile, no sound,
-    // animation or model files.
+    // string table for the screens' texts), no stage (so no confetti), no
+    // player profile, no sound, animation or model files.
     std::vector<std::string> UnexpectedLogLines() const
     {
         static const char* const kExpected[] = {
@@ -334,6 +371,7 @@ protected:
             "Trans3D_Anim: the transition anim/anim_trans_full.xml cannot be loaded",
             "Model mesh/varnum/varnum.x: cannot open the file",
             "Classmates: Corin Varnum: the model mesh/varnum/varnum.x has no mesh",
+            "Start Confetti: no confetti emitter could be made",
         };
         std::vector<std::string> out;
         for (const std::string& line : mLog.Lines()) {
@@ -352,6 +390,9 @@ protected:
     ShowController* mShow = nullptr;
     TModalWindow* mStudio = nullptr;
     size_t mStartWindows = 0;
+    // The windows before the loading and studio layers were pushed.
+    size_t mBaseWindows = 0;
+    size_t mStudioMark = 0;
     std::vector<std::unique_ptr<bool>> mGone;
 };
 
