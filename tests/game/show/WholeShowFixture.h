@@ -2,11 +2,11 @@
 // A whole show played headless with the game's own pieces: the show states,
 // the answer windows, the board, the classmate choice and the studio
 // screens, all built from the game's scripts by the window script over the
-// recording display on a studio layer over a loading screen layer (which
-// the show's end pops), the event and animation managers run pass by pass
-// on the fake clock with the stage's 2D pass, the voice-over table of the builders' tests, a small
-// question file with every kind of question and a roster of classmates who
-// always know the answer. Sounds play nowhere (no sound manager). The
+// recording display, on a studio layer over a loading screen layer (which
+// the show's end pops); the event and animation managers run pass by pass
+// on the fake clock with the stage's 2D pass; the voice-over table of the
+// builders' tests, a small question file with every kind of question and a
+// roster of classmates who always know the answer. Sounds play nowhere (no sound manager). The
 // player is the fixture: it finds the windows as they open and answers
 // them with mouse clicks and typed keys through the window manager.
 #include <gtest/gtest.h>
