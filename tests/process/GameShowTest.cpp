@@ -3,6 +3,7 @@
 // going by the show's own log lines ("Show: state N") to know when each
 // window is up. The questions are all true-or-false with "True" right, so
 // the player knows where the right answer is.
+#include <cstdio>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -18,6 +19,19 @@ return function()
     if GetNumUsers() == 0 then
         CreateNewUser("Tester")
     end
+    LoadStudio("mesh/set/Set.xml")
+    LoadCast()
+    PushModal("loading_window")
+    DoModal("scripts/demo.lua")
+    while true do
+        WaitForMessage()
+    end
+end
+)";
+
+// Continues the current player's saved show, when there is one.
+const char kContinueScript[] = R"(return function()
+    SetContinue(HasSavedShow())
     LoadStudio("mesh/set/Set.xml")
     LoadCast()
     PushModal("loading_window")
@@ -96,6 +110,18 @@ protected:
         return true;
     }
 
+    // At the board: the tile of the question, then true and the answer
+    // button, until the show has taken it as the turn-th right answer.
+    void PlayQuestion(int question, size_t turn)
+    {
+        ASSERT_TRUE(WaitForState(3, turn)) << "no board before question " << question + 1 << "\n" << ReadLog();
+        ASSERT_TRUE(ClickUntil({{TileX(question), TileY(question)}}, 4, turn))
+            << "tile " << question << " did not open its question\n" << ReadLog();
+        ASSERT_TRUE(ClickUntil({{kTrueX, kTrueY}, {kAnswerX, kAnswerY}}, 7, turn))
+            << "question " << question + 1 << " was not answered\n" << ReadLog();
+        ASSERT_TRUE(WaitForState(9, turn)) << "question " << question + 1 << " was not right\n" << ReadLog();
+    }
+
     void ExpectCleanLog()
     {
         const std::string log = ReadLog();
@@ -111,9 +137,10 @@ protected:
     }
 };
 
-TEST_F(GameShowTest, ATestScriptStartsAShowAndThePlayerPlaysItsFirstQuestions)
+TEST_F(GameShowTest, AShowPlayedInTheGameIsSavedAtTheBoardAndContinuedAfterARestart)
 {
-    StartGame(ShowFolder());
+    const std::string folder = ShowFolder();
+    StartGame(folder);
     if (HasFatalFailure())
         return;
     MovePointer(400, 300);
@@ -121,7 +148,7 @@ TEST_F(GameShowTest, ATestScriptStartsAShowAndThePlayerPlaysItsFirstQuestions)
     // The opening runs by itself up to the classmate choice, which comes
     // back after every second question while helps are left. Three
     // questions take the show through both; the headless whole-board test
-    // plays the rest on a fast clock.
+    // plays a whole board on a fast clock.
     size_t choices = 0;
     for (int question = 0; question < kQuestions; ++question) {
         const size_t turn = size_t(question) + 1;
@@ -133,18 +160,34 @@ TEST_F(GameShowTest, ATestScriptStartsAShowAndThePlayerPlaysItsFirstQuestions)
             const int card = kCardX + kCardStep * int(choices - 1);
             ASSERT_TRUE(ClickUntil({{card, kCardY}}, 3, turn)) << "the classmate choice did not close\n" << ReadLog();
         }
-        ASSERT_TRUE(WaitForState(3, turn)) << "no board before question " << turn << "\n" << ReadLog();
-        ASSERT_TRUE(ClickUntil({{TileX(question), TileY(question)}}, 4, turn))
-            << "tile " << question << " did not open its question\n" << ReadLog();
-        ASSERT_TRUE(ClickUntil({{kTrueX, kTrueY}, {kAnswerX, kAnswerY}}, 7, turn))
-            << "question " << turn << " was not answered\n" << ReadLog();
-        ASSERT_TRUE(WaitForState(9, turn)) << "question " << turn << " was not right\n" << ReadLog();
+        PlayQuestion(question, turn);
+        if (HasFatalFailure())
+            return;
     }
-    // Back at the board, the main-menu button ends the show.
+    // Back at the board the show is saved; the game is closed there.
     ASSERT_TRUE(WaitForState(3, kQuestions + 1)) << ReadLog();
+    EXPECT_EQ(StateCount(10), 0u);
+    ExpectCleanLog();
+    CloseGame();
+
+    // Started again, the script asks for the saved show: it opens at the
+    // board without the opening, and the fourth question is next.
+    std::ofstream(folder + "/assets/scripts/mainloop.lua") << kContinueScript;
+    std::remove((mData.Path() + "/Dunmere/Quillory/logfile.txt").c_str());
+    StartGame(folder);
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitForState(3, 1)) << "the saved show did not come back to the board\n" << ReadLog();
+    EXPECT_EQ(StateCount(1), 0u) << ReadLog();
+    PlayQuestion(kQuestions, 1);
+    if (HasFatalFailure())
+        return;
+    // Four right answers: the classmate choice comes back, then the board,
+    // whose main-menu button ends the show.
+    ASSERT_TRUE(WaitForState(2, 1)) << ReadLog();
+    ASSERT_TRUE(ClickUntil({{kCardX + 2 * kCardStep, kCardY}}, 3, 2)) << ReadLog();
     ASSERT_TRUE(ClickUntil({{kMainMenuX, kMainMenuY}}, 20, 1)) << "the show did not end\n" << ReadLog();
     EXPECT_EQ(StateCount(10), 0u);
-
     ExpectCleanLog();
     CloseGame();
 }
