@@ -93,6 +93,7 @@ public:
 
     void SetMainMenu(GameSettingsMenu* menu) { mMainMenu = menu; }
     GameSettingsMenu* GetMainMenu() const { return mMainMenu; }
+    GameSettingsHost* GetHost() const { return mHost; }
     int32_t GetGameMode() const { return mGameMode; }
     TPrefs& GetStore() const { return *mStore; }
     const TLiveness& GetLiveness() const { return mLiveness; }
