@@ -19,14 +19,14 @@ local function Switch(name, y, label)
         Button{ name = name, x = 0, y = 2, w = 24, h = 24, type = 1,
             graphics = { "ui/check_off.png", "ui/check_on.png", "ui/check_off.png", "ui/check_on.png" },
             sound = click, rolloversound = roll },
-        Text{ name = name .. "_caption", x = 36, y = 2, w = 300, h = 24, label = label, font = body },
+        Text{ name = name .. "_caption", x = 36, y = 2, w = 300, h = 24, label = label, flags = 4, font = body },
     }
 end
 
 -- A level: its caption on the left, the slider's rail across the right.
 local function Level(name, y, label)
     return Window{ name = name .. "_row", x = 70, y = y, w = 340, h = 28,
-        Text{ name = name .. "_caption", x = 0, y = 2, w = 120, h = 24, label = label, font = body },
+        Text{ name = name .. "_caption", x = 0, y = 2, w = 120, h = 24, label = label, flags = 4, font = body },
         Slider{ name = name, x = 130, y = 3, w = 210, h = 22, hslider = true,
             railtop = "ui/slider_top.png", railmid = "ui/slider_mid.png", railbot = "ui/slider_bot.png",
             sliderimage = "ui/slider_thumb.png", sliderrollimage = "ui/slider_thumb_roll.png" },
