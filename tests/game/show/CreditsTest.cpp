@@ -3,9 +3,12 @@
 // a missing file, and the game's own credits script and text.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "OptionsTestSupport.h"
+#include "os/gfx/recording/GfxRecording.h"
 #include "render/TextLayout.h"
 
 namespace {
@@ -24,7 +27,7 @@ protected:
     TCredits* Open(const std::string& style)
     {
         const std::string code = "PushModal('roll layer')\nCreditsWindow{ name = 'roll', x = 0, y = 0, w = 400, "
-                                 "h = 200, fontsize = 20, columngap = 10, columnwidth = 100, " +
+                                 "h = 200, fontsize = 20, columngap = 10, columnwidth = 185, " +
                                  style + " }()\n";
         EXPECT_TRUE(Run(code)) << mLog.Text();
         return Top<TCredits>("roll");
@@ -127,6 +130,55 @@ TEST_F(CreditsTest, TheWindowLaysOutTwoCopiesAndRedrawsOnItsTimer)
         EXPECT_TRUE(mManager->NeedsRedraw()) << i;
     }
     EXPECT_TRUE(credits->IsStarted());
+}
+
+// The horizontal extent of everything a frame draws.
+std::pair<float, float> DrawnColumns(TWindowManager& manager)
+{
+    GfxRecordingLog().Clear();
+    // Frames are paced.
+    uitest::gNow += 100;
+    manager.Invalidate();
+    manager.Frame();
+    float left = 1e9f, right = -1e9f;
+    for (const GfxDrawRecord& draw : GfxRecordingLog().draws)
+        for (uint32_t v = 0; v < draw.vertexCount; ++v) {
+            left = std::min(left, draw.Float(v, 0));
+            right = std::max(right, draw.Float(v, 0));
+        }
+    return {left, right};
+}
+
+TEST_F(CreditsTest, EachColumnIsDrawnInItsHalfOfTheWindow)
+{
+    // 400 wide, gap 10, columns of 185: the left column within 10..195,
+    // the right within 205..390, each line centred in its column; a full
+    // line centred across both.
+    struct Case {
+        const char* line;
+        float min, max;
+    } const cases[] = {
+        {"Wordy title here|\n", 10, 195},
+        {"|Wordy name here\n", 205, 390},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        AddText("roll.txt", c.line);
+        ASSERT_NE(Open("file = 'roll.txt', time = 1000"), nullptr);
+        const auto [left, right] = DrawnColumns(*mManager);
+        EXPECT_LT(left, right);
+        EXPECT_GE(left, c.min);
+        EXPECT_LE(right, c.max);
+        EXPECT_NEAR((left + right) / 2, (c.min + c.max) / 2, 8);
+        mManager->DoPopModal(TString("roll layer"));
+        Pump();
+    }
+    AddText("roll.txt", "Wide and centred\n");
+    ASSERT_NE(Open("file = 'roll.txt', time = 1000"), nullptr);
+    const auto [left, right] = DrawnColumns(*mManager);
+    EXPECT_LT(left, 195);
+    EXPECT_GT(right, 205);
+    EXPECT_NEAR((left + right) / 2, 200, 8);
 }
 
 TEST_F(CreditsTest, ScrollingStartsAfterTheIntroPauseAndLoopsAfterTime)
