@@ -222,9 +222,10 @@ TEST_F(CreditsTest, AMissingFileOrBadTimingShowsNothingAndKeepsRunning)
     mManager->DoPopModal(TString("roll layer"));
     Pump();
     AddText("roll.txt", "Lead|Ann\n");
-    credits = Open("file = 'roll.txt', time = 0, fontsize = -4");
+    credits = Open("file = 'roll.txt', time = 0, fontsize = -4, columnwidth = -30");
     ASSERT_NE(credits, nullptr);
     EXPECT_TRUE(LogHas("font size -4")) << mLog.Text();
+    EXPECT_TRUE(LogHas("width -30")) << mLog.Text();
     DrawAt(credits);
     uitest::gNow += 5000;
     EXPECT_EQ(DrawAt(credits), 0.0f);

@@ -1,5 +1,6 @@
 #include "game/show/screens/Credits.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -129,6 +130,11 @@ void TCredits::ReadStyle(const TStyle& style)
     }
     mColumnGap = style.GetInt(TString("columngap"), 0);
     mColumnWidth = style.GetInt(TString("columnwidth"), 0);
+    if (mColumnGap < 0 || mColumnWidth < 0) {
+        WriteLog("TCredits: column gap %d, width %d; negatives read as 0", mColumnGap, mColumnWidth);
+        mColumnGap = std::max(mColumnGap, 0);
+        mColumnWidth = std::max(mColumnWidth, 0);
+    }
     mTime = style.GetInt(TString("time"), 0);
     if (mTime <= 0)
         WriteLog("TCredits: scroll time %d ms; the credits stand still", mTime);
