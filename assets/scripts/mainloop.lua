@@ -1,8 +1,8 @@
 -- The game's main script, run once the display is up: the screens start
 -- here. For now the title layer (title.lua) stays up; a key or a click on it
 -- opens the widgets dialog (widgets.lua), and closing that comes back to the
--- title. The dialog's Play a Show button plays a show on the stage
--- (scripts/demo.lua) as the player "Player"; its end comes back to the
+-- title. The dialog's Play a Show button plays a show (the loading screen,
+-- then the stage: scripts/demo.lua) as the player "Player"; its end comes back to the
 -- title. The Studio button tours the studio instead, with the classmates
 -- and the host idling, where the announcer opens the show and each key
 -- glides the camera to the next of the show's shots while the cast waves or
@@ -31,16 +31,20 @@ local function LoadSet()
     end
 end
 
--- The stage's script runs the show until the show's end pops the layers
--- from "loading_window" up.
+-- The loading screen (pushed as "loading_window") loads the studio and the
+-- cast, then runs the stage's script, which plays the show; the show's end
+-- pops the layers from "loading_window" up.
 local function PlayShow()
     if GetNumUsers() == 0 then
         CreateNewUser("Player")
     end
-    LoadSet()
     PushModal("loading_window")
-    DoModal("scripts/demo.lua")
-    PopModal("loading_window")
+    ReadFile("scripts/loading.lua")
+    local depth = GetWindowDepth()
+    repeat
+        WaitForMessage()
+    until GetWindowDepth() < depth
+    studioLoaded = true
 end
 
 local function VisitStudio()

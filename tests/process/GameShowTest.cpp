@@ -14,15 +14,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const char kShowScript[] = R"(-- Starts a show on the stage, then waits.
+const char kShowScript[] = R"(-- Starts a show through the loading screen, then waits.
 return function()
     if GetNumUsers() == 0 then
         CreateNewUser("Tester")
     end
-    LoadStudio("mesh/set/Set.xml")
-    LoadCast()
     PushModal("loading_window")
-    DoModal("scripts/demo.lua")
+    ReadFile("scripts/loading.lua")
     while true do
         WaitForMessage()
     end
@@ -32,10 +30,8 @@ end
 // Continues the current player's saved show, when there is one.
 const char kContinueScript[] = R"(return function()
     SetContinue(HasSavedShow())
-    LoadStudio("mesh/set/Set.xml")
-    LoadCast()
     PushModal("loading_window")
-    DoModal("scripts/demo.lua")
+    ReadFile("scripts/loading.lua")
     while true do
         WaitForMessage()
     end

@@ -8,6 +8,7 @@
 #include "game/show/answer/QWindow.h"
 #include "game/show/event/EventTrigger.h"
 #include "game/show/event/ShowLinks.h"
+#include "game/show/screens/LoadingScreen.h"
 #include "game/show/states/ShowStates.h"
 #include "game/show/vo/VOPlayer.h"
 #include "game/show/vo/VOTable.h"
@@ -34,6 +35,7 @@ void RegisterGameWindowTypes(TWindowManager* windows)
         return;
     windows->RegisterWindowType(TString("Slider"), &TSlider::GetCreator);
     windows->RegisterWindowType(TString("Demo"), &KDemo::GetCreator);
+    Quillory::RegisterLoadingScreen(windows);
 }
 
 namespace {
