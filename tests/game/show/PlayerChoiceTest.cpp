@@ -352,6 +352,14 @@ TEST_F(PlayerChoiceTest, TheScreensMakeRenameDeleteAndChooseAPlayer)
     ASSERT_TRUE(Run("return function() result = DoModal('scripts/chooseplayer.lua') end")) << mLog.Text();
     ASSERT_TRUE(mScript->IsWaiting()) << mLog.Text();
     ASSERT_NE(Find("chooseplayer"), nullptr);
+    // Every button lies on the panel, which lies on the screen.
+    const TRect panel = Find("panel")->GetScreenRect();
+    EXPECT_TRUE(panel.left >= 0 && panel.top >= 0 && panel.right <= 800 && panel.bottom <= 600);
+    for (const char* name : {"btn_prof0", "btn_prof9", "btn_new", "btn_rename", "btn_delete", "btn_play", "btn_back"}) {
+        const TRect r = Find(name)->GetScreenRect();
+        EXPECT_TRUE(r.left >= panel.left && r.top >= panel.top && r.right <= panel.right && r.bottom <= panel.bottom)
+            << name;
+    }
     EXPECT_FALSE(IsShown("btn_prof0"));
     EXPECT_FALSE(IsShown("btn_play"));
 
@@ -400,8 +408,8 @@ TEST_F(PlayerChoiceTest, TheScreensMakeRenameDeleteAndChooseAPlayer)
     EXPECT_TRUE(IsShown("btn_ok"));
     Type("\b\b\b\b\b\b\b\b\b\b\b\b\b\b");
     EXPECT_FALSE(IsShown("btn_ok"));
-    Type("Ann");
-    Click(Find("btn_ok"));
+    Type("Ann\r"); // Enter presses OK
+    EXPECT_EQ(Find("entername"), nullptr);
     EXPECT_STREQ(mSettings->GetUserName(0).c_str(), "Ann");
 
     // A second player, deleted after a No and then a Yes.
