@@ -9,6 +9,7 @@
 #include "game/show/event/EventTrigger.h"
 #include "game/show/event/ShowLinks.h"
 #include "game/show/screens/LoadingScreen.h"
+#include "game/show/screens/MainMenu.h"
 #include "game/show/states/ShowStates.h"
 #include "game/show/vo/VOPlayer.h"
 #include "game/show/vo/VOTable.h"
@@ -36,6 +37,7 @@ void RegisterGameWindowTypes(TWindowManager* windows)
     windows->RegisterWindowType(TString("Slider"), &TSlider::GetCreator);
     windows->RegisterWindowType(TString("Demo"), &KDemo::GetCreator);
     Quillory::RegisterLoadingScreen(windows);
+    RegisterMainMenu(windows);
 }
 
 namespace {

@@ -43,9 +43,12 @@ void UseSubtitles(bool on)
 }
 
 // The main menu's choice: the next show continues the player's saved show.
-void SetContinue(bool on)
+// Without an argument it asks for the saved show, as the menus call it.
+int SetContinue(lua_State* L)
 {
+    const bool on = lua_isnoneornil(L, 1) || lua_toboolean(L, 1);
     ShowController::Instance()->GetRecord().continueSavedShow = on;
+    return 0;
 }
 
 bool HasSavedShow()

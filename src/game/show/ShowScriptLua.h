@@ -10,6 +10,7 @@ struct lua_State;
 //                           playing; false when the table has no such row
 //   UseSubtitles(on)        the current player's subtitles on or off
 //   HasSavedShow()          whether the current player has a saved show
-//   SetContinue(on)         the next show resumes the saved show (or not)
+//   SetContinue([on])       the next show resumes the saved show (no
+//                           argument: it does) or not
 //   StudioTour(on)          while on, a stage opens without starting a show
 void RegisterShowScriptLua(lua_State* L);
