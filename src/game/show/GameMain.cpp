@@ -8,8 +8,10 @@
 #include "game/show/answer/QWindow.h"
 #include "game/show/event/EventTrigger.h"
 #include "game/show/event/ShowLinks.h"
+#include "game/show/screens/Credits.h"
 #include "game/show/screens/LoadingScreen.h"
 #include "game/show/screens/MainMenu.h"
+#include "game/show/screens/OptionMenu.h"
 #include "game/show/states/ShowStates.h"
 #include "game/show/vo/VOPlayer.h"
 #include "game/show/vo/VOTable.h"
@@ -34,9 +36,11 @@ void RegisterGameWindowTypes(TWindowManager* windows)
 {
     if (!windows)
         return;
+    RegisterOptionMenu(windows);
     windows->RegisterWindowType(TString("Slider"), &TSlider::GetCreator);
     windows->RegisterWindowType(TString("Demo"), &KDemo::GetCreator);
     Quillory::RegisterLoadingScreen(windows);
+    RegisterCreditsWindow(windows);
     RegisterMainMenu(windows);
 }
 
