@@ -8,7 +8,9 @@
 #include "game/show/answer/QWindow.h"
 #include "game/show/event/EventTrigger.h"
 #include "game/show/event/ShowLinks.h"
+#include "game/show/screens/ChoosePlayer.h"
 #include "game/show/screens/Credits.h"
+#include "game/show/screens/CustomTextEdit.h"
 #include "game/show/screens/LoadingScreen.h"
 #include "game/show/screens/MainMenu.h"
 #include "game/show/screens/OptionMenu.h"
@@ -42,6 +44,9 @@ void RegisterGameWindowTypes(TWindowManager* windows)
     Quillory::RegisterLoadingScreen(windows);
     RegisterCreditsWindow(windows);
     RegisterMainMenu(windows);
+    RegisterChoosePlayer(windows);
+    // In place of the framework's own "TextEdit".
+    RegisterCustomTextEdit(windows);
 }
 
 namespace {
