@@ -75,8 +75,8 @@ TMainMenu::~TMainMenu()
     if (settings && settings->GetMainMenu() == this)
         settings->SetMainMenu(nullptr);
     StopMusic();
-    if (mHonorsEvent && !mHonorsEvent->IsFinished())
-        mHonorsEvent->Skip();
+    // The honours line is let go, not cut: it runs to its end by itself.
+    mHonorsEvent.reset();
 }
 
 void TMainMenu::PostInit(const TStyle& style)
