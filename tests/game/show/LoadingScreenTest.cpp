@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "StringTableHost.h"
 #include "game/show/MTRandom.h"
 #include "game/show/cast/KChildManager.h"
 #include "game/show/question/QuestionDB.h"
@@ -178,19 +179,6 @@ protected:
     uint32_t mBaseTasks = 0;
 };
 
-// Labels from the game's string table, as the game shows them.
-class StringTableHost : public TWindowScriptHost {
-public:
-    TStringTable table;
-    bool StringToClipboard(const TString&) override { return false; }
-    TString GetString(const TString& key, const TString args[5]) override
-    {
-        TString text;
-        table.GetString(text, key, args[0], args[1], args[2], args[3], args[4]);
-        return text;
-    }
-};
-
 // The game's script with the game's string table and the pictures the
 // build draws.
 class LoadingScriptTest : public LoadingScreenTest {
@@ -234,7 +222,7 @@ protected:
         return widths;
     }
 
-    StringTableHost mStrings;
+    showtest::StringTableHost mStrings;
 };
 
 TEST_F(LoadingScriptTest, TheGameScriptFillsTheScreenWithTitleAndAnEmptyBarInItsFrame)

@@ -5,6 +5,7 @@
 // through the game's string table, as in the game.
 #include <gtest/gtest.h>
 
+#include "StringTableHost.h"
 #include "game/show/GameMain.h"
 #include "platform/StringTable.h"
 #include "ui/Button.h"
@@ -21,19 +22,6 @@ const char* const kUiTextures[] = {
     "radio_off", "radio_on", "slider_top", "slider_mid", "slider_bot", "slider_thumb",
     "slider_thumb_roll", "round_normal", "round_pressed", "round_rollover", "round_mask", "panel",
     "title_backdrop",
-};
-
-// Labels from the game's own string table (assets/strings.xml).
-class StringTableHost : public TWindowScriptHost {
-public:
-    TStringTable table;
-    bool StringToClipboard(const TString&) override { return false; }
-    TString GetString(const TString& key, const TString args[5]) override
-    {
-        TString text;
-        table.GetString(text, key, args[0], args[1], args[2], args[3], args[4]);
-        return text;
-    }
 };
 
 class MainScriptTest : public uitest::WindowScriptFixture {
@@ -88,7 +76,7 @@ protected:
     }
 
     std::vector<std::unique_ptr<std::string>> mAssets;
-    StringTableHost mStrings;
+    showtest::StringTableHost mStrings;
 };
 
 TEST_F(MainScriptTest, TitleLayerStaysUntilAKeyOrAClick)

@@ -17,6 +17,7 @@
 #include "game/show/screens/Credits.h"
 #include "game/show/screens/OptionMenu.h"
 #include "platform/StringTable.h"
+#include "StringTableHost.h"
 #include "render/FontCache.h"
 #include "render/MiniVecDraw.h"
 #include "render/TextServices.h"
@@ -25,19 +26,6 @@
 #include "ui/WindowScriptSupport.h"
 
 namespace optionstest {
-
-// Labels from the game's string table.
-class StringsHost : public TWindowScriptHost {
-public:
-    TStringTable table;
-    bool StringToClipboard(const TString&) override { return false; }
-    TString GetString(const TString& key, const TString args[5]) override
-    {
-        TString text;
-        table.GetString(text, key, args[0], args[1], args[2], args[3], args[4]);
-        return text;
-    }
-};
 
 class OptionsFixture : public uitest::WindowScriptFixture {
 protected:
@@ -107,7 +95,7 @@ protected:
         mManager->DispatchMessages();
     }
 
-    StringsHost mStrings;
+    showtest::StringTableHost mStrings;
     settingstest::FakeSettingsHost mSettingsHost;
     GameSettings* mSettings = nullptr;
     std::vector<uint8_t> mFace;
